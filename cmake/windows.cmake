@@ -1,0 +1,80 @@
+# Windows build: the library, the suite's stand-ins, elkctl and the tests that
+# run under Wine.
+set(ELK_BIN ${CMAKE_BINARY_DIR}/bin)
+set(ELK_IMPLIB_DIR ${CMAKE_BINARY_DIR}/implib)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${ELK_BIN})
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${ELK_BIN})
+set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+file(MAKE_DIRECTORY ${ELK_IMPLIB_DIR})
+find_program(ELK_DLLTOOL ${ELK_TRIPLE}-dlltool REQUIRED)
+
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601
+    # Wide printf keeps the C runtime's own meaning of %s, %S and %c.
+    __USE_MINGW_ANSI_STDIO=0)
+# Self-contained binaries: libgcc, libstdc++ and winpthread are linked in.
+add_link_options(-static -static-libgcc -static-libstdc++)
+set(ELK_WARN -Wall -Wextra -Werror)
+
+# A DLL whose exports come from a .def file listing stdcall names with their
+# @N suffix. The DLL exports the plain names (--kill-at); its import library is
+# made by dlltool so that callers still bind the decorated symbols the
+# compiler emits for a stdcall declaration.
+function(elk_dll target)
+    cmake_parse_arguments(A "" "DEF;OUTPUT" "SOURCES;LIBS" ${ARGN})
+    set(def ${CMAKE_SOURCE_DIR}/${A_DEF})
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        # x64 has one calling convention and no name decoration.
+        file(READ ${def} text)
+        string(REGEX REPLACE "@[0-9]+" "" text "${text}")
+        set(def ${CMAKE_BINARY_DIR}/defs/${A_OUTPUT}.def)
+        file(WRITE ${def} "${text}")
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${A_DEF})
+    endif()
+    add_library(${target} SHARED ${A_SOURCES} ${def})
+    set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${A_OUTPUT})
+    target_compile_options(${target} PRIVATE ${ELK_WARN})
+    target_link_options(${target} PRIVATE -Wl,--kill-at)
+    target_link_libraries(${target} PRIVATE ${A_LIBS})
+    set(implib ${ELK_IMPLIB_DIR}/lib${A_OUTPUT}.a)
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${ELK_DLLTOOL} -k -d ${def} -D ${A_OUTPUT}.dll -l ${implib}
+        BYPRODUCTS ${implib} VERBATIM)
+    set_property(TARGET ${target} PROPERTY ELK_IMPLIB ${implib})
+endfunction()
+
+# Links `target` against the DLLs named after it through their import libraries.
+function(elk_link target)
+    foreach(dll ${ARGN})
+        add_dependencies(${target} ${dll})
+        get_property(implib TARGET ${dll} PROPERTY ELK_IMPLIB)
+        target_link_libraries(${target} PRIVATE ${implib})
+    endforeach()
+endfunction()
+
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# A test program run under Wine in the build's private prefix; extra ctest
+# entries of the same program may narrow it with a filter or an environment.
+function(elk_test name)
+    cmake_parse_arguments(A "" "" "SOURCES;DLLS;LIBS" ${ARGN})
+    add_executable(${name} ${A_SOURCES})
+    target_compile_options(${name} PRIVATE ${ELK_WARN})
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/tests)
+    target_link_libraries(${name} PRIVATE elktestsupport gmock_main ${A_LIBS})
+    elk_link(${name} ${A_DLLS})
+endfunction()
+
+function(elk_add_test name program)
+    cmake_parse_arguments(A "" "" "ARGS;ENV" ${ARGN})
+    add_test(NAME ${name} COMMAND ${program} ${A_ARGS})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all;${A_ENV}")
+endfunction()
+
+add_subdirectory(suite)
+add_subdirectory(suite/lang)
+include(cmake/elkbase.cmake)
+add_subdirectory(tools/elkctl)
+add_subdirectory(tests)
