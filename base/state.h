@@ -1,0 +1,29 @@
+// Process-wide state of the library: written only by the start-up and the
+// shut-down under the library lock, read by every family without a lock.
+#pragma once
+#include <windows.h>
+
+namespace elk {
+
+struct State {
+    HINSTANCE instance;
+    CRITICAL_SECTION libraryLock;
+    CRITICAL_SECTION notifyLock;
+    CRITICAL_SECTION schedulerLock;
+    DWORD refCount;
+    DWORD osClass;
+    WORD language;
+    HMODULE baseLanguage;
+    bool crashHandlerInstalled;
+    wchar_t iniPath[520];
+    wchar_t languagePath[520];
+    wchar_t localeName[96] = L"English";
+    wchar_t computerName[20];
+    wchar_t domainName[20];
+    wchar_t netDomain[20];
+    wchar_t netUser[50];
+};
+
+extern State g_state;
+
+}  // namespace elk

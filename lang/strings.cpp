@@ -1,0 +1,89 @@
+// Strings of the language module and texts for status codes.
+#include <climits>
+
+#include "base/handles.h"
+#include "base/internal.h"
+#include "base/state.h"
+#include "base/suite/ozrCmnBS.h"
+#include "base/wide.h"
+#include "include/elkBase.h"
+#include "lang/core/errcodes.h"
+#include "lang/format.h"
+
+using elk::g_state;
+
+namespace {
+
+// The management agent's entries, bound at run time. Its formatter writes at
+// most kAgentTextMax characters, terminator included.
+using AgentStart = DWORD(WINAPI*)(const char* host, DWORD reserved, DWORD* session);
+using AgentFormat = DWORD(WINAPI*)(DWORD code, DWORD reserved, wchar_t* out);
+using AgentStop = DWORD(WINAPI*)(DWORD session);
+constexpr size_t kAgentTextMax = 512;
+
+void agentText(DWORD code, wchar_t* out, DWORD size) {
+    wchar_t path[520];
+    if (!elk::composePath(fsGetTarvoProgramPath(), L"Pemx4h.dll", path, ARRAYSIZE(path))) return;
+    elk::UniqueModule agent(LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    if (!agent) return;
+    auto start = elk::bindProc<AgentStart>(agent.get(), "PemxStart");
+    auto stop = elk::bindProc<AgentStop>(agent.get(), "PemxStop");
+    auto format = elk::bindProc<AgentFormat>(agent.get(), "PemxFormatError");
+    DWORD session = 0;
+    if (!start || !stop || !format || start("localhost", 0, &session) != 0) return;
+    wchar_t text[kAgentTextMax + 1] = {};
+    format(code, 0, text);
+    text[kAgentTextMax] = L'\0';
+    elk::cutAtLineEnd(elk::u16(text));
+    elk::copyBounded(out, size, text);
+    stop(session);
+}
+
+bool systemText(DWORD code, wchar_t* out, DWORD size, DWORD language) {
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, language, out,
+                             size, nullptr);
+    if (n == 0 || n >= size) {
+        out[0] = L'\0';
+        return false;
+    }
+    elk::trimSystemMessage(elk::u16(out));
+    return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+int WINAPI basGetString(UINT id, wchar_t* out, DWORD size) {
+    // A zero size would make the loader hand out a pointer instead of text.
+    if (!out || size == 0) return 0;
+    out[0] = L'\0';
+    if (!g_state.baseLanguage) return 0;
+    return LoadStringW(g_state.baseLanguage, id, out, size > INT_MAX ? INT_MAX : static_cast<int>(size));
+}
+
+void WINAPI basGetErrorStringEx(DWORD code, wchar_t* out, DWORD size, HMODULE strings, DWORD language) {
+    if (!out || size == 0) return;
+    out[0] = L'\0';
+    elk::ErrorTextPlan plan = elk::planErrorText(code);
+    if (plan.source == elk::ErrorTextSource::Agent) {
+        agentText(code, out, size);
+        if (out[0]) return;
+    } else if (plan.source == elk::ErrorTextSource::System) {
+        if (systemText(code, out, size, language)) return;
+    }
+    // The format is loaded whole and checked whole; only the result is cut to
+    // the caller's size, so a small buffer gets the start of the right text.
+    wchar_t format[520] = {};
+    HMODULE module = strings ? strings : g_state.baseLanguage;
+    if (module) LoadStringW(module, plan.stringId, format, ARRAYSIZE(format));
+    const wchar_t* builtin = elk::wide(elk::kFallbackErrorFormat);
+    elk::formatChecked(out, size, format, builtin, {elk::PrintfArg::Int}, code);
+}
+
+void WINAPI basGetErrorString(DWORD code, wchar_t* out, DWORD size) { basGetErrorStringEx(code, out, size, nullptr, 0); }
+
+DWORD WINAPI basHRESULT2DWORD(DWORD result) { return elk::hresultToStatus(result); }
+DWORD WINAPI basGetErrorType(DWORD code) { return elk::errorType(code); }
+
+}

@@ -1,0 +1,60 @@
+// Bounded thread stop, with the time-out from the INI file.
+#include <gtest/gtest.h>
+
+#include "include/elkBase.h"
+#include "support/install_tree.h"
+
+namespace {
+
+DWORD WINAPI endsWith7(void*) { return 7; }
+DWORD WINAPI waitsForEvent(void* event) {
+    WaitForSingleObject(static_cast<HANDLE>(event), INFINITE);
+    return 3;
+}
+
+class StopThread : public ::testing::TestWithParam<const wchar_t*> {
+protected:
+    void SetUp() override {
+        tree.addLanguage(1033);
+        tree.setIni(L"Common", L"ThreadTerminationTimeout", GetParam());
+        tree.point();
+        ASSERT_EQ(basInitLibraryExt(ELK_INIT_LIGHT), 0u);
+    }
+    void TearDown() override { basFreeLibraryExt(ELK_INIT_LIGHT); }
+    elktest::InstallTree tree;
+};
+
+TEST_P(StopThread, ThreadThatEndsGivesItsExitCode) {
+    HANDLE thread = CreateThread(nullptr, 0, endsWith7, nullptr, 0, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    EXPECT_EQ(basStopThread(thread), 7u);
+    DWORD flags;
+    EXPECT_FALSE(GetHandleInformation(thread, &flags)) << "the handle must be closed";
+}
+
+TEST_P(StopThread, SignalledThreadEndsInTime) {
+    // With no time at all the stop would race the thread's own exit.
+    if (GetParam()[0] == L'0') GTEST_SKIP();
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, waitsForEvent, event, 0, nullptr);
+    SetEvent(event);
+    EXPECT_EQ(basStopThread(thread), 3u);
+    CloseHandle(event);
+}
+
+TEST_P(StopThread, StuckThreadIsTerminated) {
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, waitsForEvent, event, 0, nullptr);
+    DWORD start = GetTickCount();
+    EXPECT_EQ(basStopThread(thread), static_cast<DWORD>(ERROR_TIMEOUT));
+    EXPECT_GE(GetTickCount() - start + 20, _wtoi(GetParam()) * 1u);
+    CloseHandle(event);
+}
+
+INSTANTIATE_TEST_SUITE_P(Timeouts, StopThread, ::testing::Values(L"0", L"300"));
+
+TEST(StopThreadInvalid, NotAThreadGivesTheSystemsCode) {
+    EXPECT_EQ(basStopThread(nullptr), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+}  // namespace

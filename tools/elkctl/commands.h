@@ -1,0 +1,8 @@
+#pragma once
+
+namespace elkctl {
+
+int info();
+int error(const wchar_t* code);
+
+}  // namespace elkctl

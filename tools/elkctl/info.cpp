@@ -1,0 +1,84 @@
+// elkctl info and elkctl error.
+#include <windows.h>
+
+#include <clocale>
+#include <cwchar>
+#include <string>
+
+#include "base/suite/ozrCmnBS.h"
+#include "include/elkBase.h"
+#include "tools/elkctl/commands.h"
+#include "tools/elkctl/output.h"
+
+namespace elkctl {
+
+namespace {
+
+std::wstring osClass() {
+    static const struct {
+        DWORD bit;
+        const wchar_t* name;
+    } kClasses[] = {
+        {ELK_OS_NT4, L"NT 4"}, {ELK_OS_NT50, L"NT 5.0"}, {ELK_OS_NT51, L"NT 5.1"}, {ELK_OS_NT52, L"NT 5.2"},
+        {ELK_OS_NT6, L"NT 6 or later"}, {ELK_OS_95, L"95"}, {ELK_OS_95OSR2, L"95 OSR2"}, {ELK_OS_98, L"98"},
+        {ELK_OS_ME, L"Me"},
+    };
+    for (const auto& c : kClasses)
+        if (basIsOS(c.bit)) {
+            wchar_t line[48];
+            _snwprintf(line, ARRAYSIZE(line), L"%s (0x%03X)", c.name, c.bit);
+            line[ARRAYSIZE(line) - 1] = L'\0';
+            return line;
+        }
+    return L"unknown";
+}
+
+}  // namespace
+
+int info() {
+    DWORD rc = basInitLibraryExt(0);
+    if (rc != 0) {
+        wchar_t line[64];
+        _snwprintf(line, ARRAYSIZE(line), L"elkctl: start-up failed: 0x%08lX ", rc);
+        line[ARRAYSIZE(line) - 1] = L'\0';
+        printError(line + statusText(rc) + L"\n");
+        return 1;
+    }
+    const wchar_t* locale = _wsetlocale(LC_ALL, nullptr);
+    std::wstring text;
+    auto row = [&](const wchar_t* name, const std::wstring& value) {
+        text += name;
+        text += value;
+        text += L"\n";
+    };
+    row(L"Program folder:   ", fsGetTarvoProgramPath());
+    row(L"Data folder:      ", fsGetTarvoDataPath());
+    row(L"Log folder:       ", fsGetTarvoLogPath());
+    row(L"Language id:      ", std::to_wstring(basGetLanguage()));
+    row(L"Language folder:  ", basGetLanguagePath());
+    row(L"Locale:           ", locale ? locale : L"");
+    row(L"INI file:         ", basGetIniPath());
+    row(L"Computer name:    ", basGetComputerName());
+    row(L"Domain name:      ", basGetDomainName());
+    row(L"Operating system: ", osClass());
+    print(text);
+    basFreeLibraryExt(0);
+    return 0;
+}
+
+int error(const wchar_t* codeText) {
+    wchar_t* end = nullptr;
+    unsigned long code = std::wcstoul(codeText, &end, 0);
+    if (!*codeText || *end) {
+        printError(std::wstring(L"elkctl: not a status code: ") + codeText + L"\n");
+        return 2;
+    }
+    // Texts come in the configured language when the installation starts;
+    // without one the built-in texts still answer.
+    bool started = basInitLibraryExt(ELK_INIT_LIGHT) == 0;
+    print(statusText(code) + L"\n");
+    if (started) basFreeLibraryExt(ELK_INIT_LIGHT);
+    return 0;
+}
+
+}  // namespace elkctl

@@ -1,0 +1,15 @@
+// Console output that keeps non-ASCII text readable in a console and in a pipe.
+#pragma once
+#include <string>
+
+namespace elkctl {
+
+// Writes UTF-16 text to standard output: as wide text to a console, as UTF-8
+// otherwise.
+void print(const std::wstring& text);
+// The same to standard error.
+void printError(const std::wstring& text);
+// The text of a status code from the library, in its language.
+std::wstring statusText(unsigned long code);
+
+}  // namespace elkctl
