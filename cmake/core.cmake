@@ -1,19 +1,27 @@
-# Sources that need no operating-system call. They are compiled into the DLL
-# and, in the native build, with their tests under the sanitizers.
-set(ELK_CORE_SOURCES
-    base/core/pathjoin.cpp
-    base/core/osclass.cpp
-    lang/core/printf_args.cpp
-    lang/core/errcodes.cpp
-    lang/core/langlist.cpp
-)
-list(TRANSFORM ELK_CORE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/../)
+# Source lists of the library's families. Each family folder has a
+# sources.cmake that calls elk_family_sources():
+#   CORE        portable sources (no Windows header): in the DLL and natively
+#   WINDOWS     sources that call the platform: in the DLL only
+#   CORE_TESTS  native GoogleTest sources for the portable sources
+set(ELK_CORE_SOURCES)
+set(ELK_WIN_SOURCES)
+set(ELK_CORE_TESTS)
 set(ELK_CORE_INCLUDE ${CMAKE_CURRENT_LIST_DIR}/..)
 
-set(ELK_CORE_TESTS
-    tests/core/pathjoin_test.cpp
-    tests/core/osclass_test.cpp
-    tests/core/printf_args_test.cpp
-    tests/core/errcodes_test.cpp
-)
-list(TRANSFORM ELK_CORE_TESTS PREPEND ${CMAKE_CURRENT_LIST_DIR}/../)
+macro(elk_family_sources)
+    cmake_parse_arguments(F "" "" "CORE;WINDOWS;CORE_TESTS" ${ARGN})
+    foreach(kind CORE WINDOWS)
+        foreach(f ${F_${kind}})
+            list(APPEND ELK_${kind}_SOURCES ${CMAKE_CURRENT_LIST_DIR}/${f})
+        endforeach()
+    endforeach()
+    list(APPEND ELK_WIN_SOURCES ${ELK_WINDOWS_SOURCES})
+    set(ELK_WINDOWS_SOURCES)
+    foreach(f ${F_CORE_TESTS})
+        list(APPEND ELK_CORE_TESTS ${CMAKE_SOURCE_DIR}/tests/core/${f})
+    endforeach()
+endmacro()
+
+foreach(family base lang storage convert submit)
+    include(${CMAKE_CURRENT_LIST_DIR}/../${family}/sources.cmake OPTIONAL)
+endforeach()

@@ -96,6 +96,22 @@ ELKAPI void WINAPI basGetErrorString(DWORD code, wchar_t* out, DWORD size);
 ELKAPI DWORD WINAPI basHRESULT2DWORD(DWORD result);
 ELKAPI DWORD WINAPI basGetErrorType(DWORD code);
 
+/* ---- Registry values ---------------------------------------------------- */
+
+/* ---- Storage back-ends and statements ---------------------------------- */
+
+/* ---- Settings password ------------------------------------------------- */
+
+/* ---- Versions and system versions -------------------------------------- */
+
+/* ---- Base64 and stored-text encoding ----------------------------------- */
+
+/* ---- Quick sort --------------------------------------------------------- */
+
+/* ---- Text replacement, digest and buffers ------------------------------ */
+
+/* ---- Submission property records --------------------------------------- */
+
 #ifdef __cplusplus
 } /* extern "C" */
 

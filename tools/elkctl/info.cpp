@@ -35,7 +35,8 @@ std::wstring osClass() {
 
 }  // namespace
 
-int info() {
+int info(int argc, wchar_t**) {
+    if (argc != 0) return 2;
     DWORD rc = basInitLibraryExt(0);
     if (rc != 0) {
         wchar_t line[64];
@@ -66,7 +67,9 @@ int info() {
     return 0;
 }
 
-int error(const wchar_t* codeText) {
+int error(int argc, wchar_t** argv) {
+    if (argc != 1) return 2;
+    const wchar_t* codeText = argv[0];
     wchar_t* end = nullptr;
     unsigned long code = std::wcstoul(codeText, &end, 0);
     if (!*codeText || *end) {

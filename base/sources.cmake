@@ -1,0 +1,15 @@
+elk_family_sources(
+    CORE
+        core/pathjoin.cpp
+        core/osclass.cpp
+    WINDOWS
+        dllmain.cpp
+        lifecycle.cpp
+        services.cpp
+        paths.cpp
+        arrays.cpp
+        threadstop.cpp
+    CORE_TESTS
+        pathjoin_test.cpp
+        osclass_test.cpp
+)

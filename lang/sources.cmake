@@ -1,0 +1,13 @@
+elk_family_sources(
+    CORE
+        core/printf_args.cpp
+        core/errcodes.cpp
+        core/langlist.cpp
+    WINDOWS
+        language.cpp
+        format.cpp
+        strings.cpp
+    CORE_TESTS
+        printf_args_test.cpp
+        errcodes_test.cpp
+)
