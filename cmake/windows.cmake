@@ -70,7 +70,10 @@ function(elk_add_test name program)
     cmake_parse_arguments(A "" "" "ARGS;ENV" ${ARGN})
     add_test(NAME ${name} COMMAND ${program} ${A_ARGS})
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all;${A_ENV}")
+        ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all;${A_ENV}"
+        # A hung program (a crash caught by Wine's debugger, a lost peer) must
+        # not stall the whole run.
+        TIMEOUT 300)
 endfunction()
 
 add_subdirectory(suite)

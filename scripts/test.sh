@@ -19,4 +19,4 @@ cmake --build "$build/win64" -j2 --target elkBase elkctl ozrCmnBS ozrCmnOS ozrCm
 printf 'subdirs("native")\nsubdirs("win32")\n' > "$build/CTestTestfile.cmake"
 start_wine
 cd "$build"
-xvfb-run -a ctest --output-on-failure -j2
+xvfb-run -a ctest --output-on-failure -j2 --timeout 600

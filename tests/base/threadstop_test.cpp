@@ -7,9 +7,27 @@
 namespace {
 
 DWORD WINAPI endsWith7(void*) { return 7; }
-DWORD WINAPI waitsForEvent(void* event) {
-    WaitForSingleObject(static_cast<HANDLE>(event), INFINITE);
+struct Gate {
+    HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ~Gate() {
+        CloseHandle(started);
+        CloseHandle(release);
+    }
+};
+
+DWORD WINAPI waitsAtGate(void* gate) {
+    SetEvent(static_cast<Gate*>(gate)->started);
+    WaitForSingleObject(static_cast<Gate*>(gate)->release, INFINITE);
     return 3;
+}
+
+// Wine can hang terminating a thread that is still starting or already
+// exiting, so the thread is stopped only once it waits at the gate.
+HANDLE threadAtGate(Gate& gate) {
+    HANDLE thread = CreateThread(nullptr, 0, waitsAtGate, &gate, 0, nullptr);
+    WaitForSingleObject(gate.started, INFINITE);
+    return thread;
 }
 
 class StopThread : public ::testing::TestWithParam<const wchar_t*> {
@@ -35,20 +53,18 @@ TEST_P(StopThread, ThreadThatEndsGivesItsExitCode) {
 TEST_P(StopThread, SignalledThreadEndsInTime) {
     // With no time at all the stop would race the thread's own exit.
     if (GetParam()[0] == L'0') GTEST_SKIP();
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE thread = CreateThread(nullptr, 0, waitsForEvent, event, 0, nullptr);
-    SetEvent(event);
+    Gate gate;
+    HANDLE thread = threadAtGate(gate);
+    SetEvent(gate.release);
     EXPECT_EQ(basStopThread(thread), 3u);
-    CloseHandle(event);
 }
 
 TEST_P(StopThread, StuckThreadIsTerminated) {
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE thread = CreateThread(nullptr, 0, waitsForEvent, event, 0, nullptr);
+    Gate gate;
+    HANDLE thread = threadAtGate(gate);
     DWORD start = GetTickCount();
     EXPECT_EQ(basStopThread(thread), static_cast<DWORD>(ERROR_TIMEOUT));
     EXPECT_GE(GetTickCount() - start + 20, _wtoi(GetParam()) * 1u);
-    CloseHandle(event);
 }
 
 INSTANTIATE_TEST_SUITE_P(Timeouts, StopThread, ::testing::Values(L"0", L"300"));
