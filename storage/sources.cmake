@@ -1,0 +1,13 @@
+elk_family_sources(
+    CORE
+        core/regvalue.cpp
+        core/backend.cpp
+        core/resp.cpp
+    WINDOWS
+        registry.cpp
+        backends.cpp
+        statement.cpp
+        password.cpp
+    CORE_TESTS
+        storage_core_test.cpp
+)
