@@ -1,0 +1,163 @@
+// elkctl version, os-string, base64, encode and decode.
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "include/elkBase.h"
+#include "tools/elkctl/commands.h"
+#include "tools/elkctl/output.h"
+
+namespace elkctl {
+
+namespace {
+
+std::wstring hex32(DWORD value) {
+    wchar_t text[16];
+    _snwprintf(text, ARRAYSIZE(text), L"0x%08lX", value);
+    text[ARRAYSIZE(text) - 1] = L'\0';
+    return text;
+}
+
+bool parseNumber(const wchar_t* text, DWORD* value) {
+    wchar_t* end = nullptr;
+    unsigned long v = std::wcstoul(text, &end, 0);
+    if (!*text || *end) return false;
+    *value = static_cast<DWORD>(v);
+    return true;
+}
+
+int failed(const wchar_t* what, DWORD status) {
+    printError(std::wstring(L"elkctl: ") + what + L": " + hex32(status) + L" " + statusText(status) + L"\n");
+    return 1;
+}
+
+
+std::string toUtf8(const wchar_t* text) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return {};
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+    out.pop_back();
+    return out;
+}
+
+// Decoded bytes as text when they are UTF-8 without control characters
+// (other than tab and line ends), else as hexadecimal bytes.
+std::wstring showBytes(const std::vector<BYTE>& bytes) {
+    bool printable = true;
+    for (BYTE b : bytes)
+        if (b < 0x20 && b != '\t' && b != '\r' && b != '\n') printable = false;
+    if (printable && !bytes.empty()) {
+        const char* data = reinterpret_cast<const char*>(bytes.data());
+        int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data, static_cast<int>(bytes.size()), nullptr, 0);
+        if (n > 0) {
+            std::wstring text(static_cast<size_t>(n), L'\0');
+            MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data, static_cast<int>(bytes.size()), text.data(), n);
+            return text;
+        }
+    }
+    std::wstring hex = L"hex:";
+    for (BYTE b : bytes) {
+        wchar_t two[4];
+        _snwprintf(two, ARRAYSIZE(two), L" %02X", b);
+        two[ARRAYSIZE(two) - 1] = L'\0';
+        hex += two;
+    }
+    return hex;
+}
+
+// Runs a stored-text coder: asks for the size, then codes into a buffer of it.
+int storedText(DWORD(WINAPI* coder)(wchar_t*, const wchar_t*, DWORD*), const wchar_t* what, const wchar_t* text) {
+    DWORD count = 0;
+    DWORD status = coder(nullptr, text, &count);
+    if (status == ERROR_INSUFFICIENT_BUFFER) {
+        std::vector<wchar_t> out(count);
+        status = coder(out.data(), text, &count);
+        if (status == 0) {
+            print(std::wstring(out.data(), count) + L"\n");
+            return 0;
+        }
+    }
+    if (status == 0) {
+        print(L"\n");  // an empty text
+        return 0;
+    }
+    return failed(what, status);
+}
+
+}  // namespace
+
+int version(int argc, wchar_t** argv) {
+    if (argc == 2 && std::wcscmp(argv[0], L"parse") == 0) {
+        DWORD high = 0, low = 0;
+        BOOLEAN ok = basString2Version(argv[1], &high, &low);
+        if (!ok) {
+            printError(std::wstring(L"elkctl: not a version: ") + argv[1] + L" (read so far: " + hex32(high) + L" " +
+                       hex32(low) + L")\n");
+            return 1;
+        }
+        print(hex32(high) + L" " + hex32(low) + L"\n");
+        return 0;
+    }
+    if (argc == 3 && std::wcscmp(argv[0], L"format") == 0) {
+        DWORD high, low;
+        if (!parseNumber(argv[1], &high) || !parseNumber(argv[2], &low)) return 2;
+        LightStart texts;
+        wchar_t text[64];
+        if (basVersion2String(text, ARRAYSIZE(text), high, low) < 0) return failed(L"version", ERROR_INSUFFICIENT_BUFFER);
+        print(std::wstring(text) + L"\n");
+        return 0;
+    }
+    return 2;
+}
+
+int osString(int argc, wchar_t**) {
+    if (argc != 0) return 2;
+    LightStart texts;
+    wchar_t name[260];
+    DWORD status = basCreateOSString(nullptr, name, ARRAYSIZE(name));
+    if (status != 0) return failed(L"os-string", status);
+    std::wstring out = std::wstring(L"Release: ") + name + L"\n";
+    OSVERSIONINFOEXW record = {};
+    record.dwOSVersionInfoSize = sizeof record;
+    if (GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&record))) {
+        wchar_t text[300];
+        basOSVersion2String(reinterpret_cast<OSVERSIONINFOW*>(&record), text, ARRAYSIZE(text));
+        out += std::wstring(L"Record:  ") + text + L"\n";
+    }
+    print(out);
+    return 0;
+}
+
+int base64(int argc, wchar_t** argv) {
+    if (argc != 2) return 2;
+    if (std::wcscmp(argv[0], L"encode") == 0) {
+        // The text's UTF-8 bytes.
+        std::string bytes = toUtf8(argv[1]);
+        std::string out(base64_getlen(static_cast<DWORD>(bytes.size())), '\0');
+        base64_encode(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()), out.data());
+        print(std::wstring(out.begin(), out.end() - 1) + L"\n");
+        return 0;
+    }
+    if (std::wcscmp(argv[0], L"decode") == 0) {
+        DWORD count = 0;
+        DWORD status = base64_decode(argv[1], nullptr, &count);
+        std::vector<BYTE> bytes(count);
+        if (status == ERROR_INSUFFICIENT_BUFFER) status = base64_decode(argv[1], bytes.data(), &count);
+        bytes.resize(count);
+        if (status != 0) {
+            if (!bytes.empty()) print(showBytes(bytes) + L"\n");
+            return failed(L"base64", status);
+        }
+        print(showBytes(bytes) + L"\n");
+        return 0;
+    }
+    return 2;
+}
+
+int encode(int argc, wchar_t** argv) { return argc == 1 ? storedText(strEncode, L"encode", argv[0]) : 2; }
+int decode(int argc, wchar_t** argv) { return argc == 1 ? storedText(strDecode, L"decode", argv[0]) : 2; }
+
+}  // namespace elkctl
