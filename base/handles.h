@@ -64,10 +64,18 @@ struct KeyTraits {
     static void close(Type h) { RegCloseKey(h); }
 };
 
+// The device context of the whole screen (GetDC(nullptr)).
+struct ScreenDcTraits {
+    using Type = HDC;
+    static Type invalid() { return nullptr; }
+    static void close(Type h) { ReleaseDC(nullptr, h); }
+};
+
 using UniqueHandle = Unique<HandleTraits>;
 using UniqueFile = Unique<FileTraits>;
 using UniqueModule = Unique<ModuleTraits>;
 using UniqueKey = Unique<KeyTraits>;
+using UniqueScreenDc = Unique<ScreenDcTraits>;
 
 // Holds a critical section for one scope.
 class Lock {

@@ -3,11 +3,14 @@ elk_family_sources(
         core/printf_args.cpp
         core/errcodes.cpp
         core/langlist.cpp
+        core/codepage.cpp
     WINDOWS
         language.cpp
         format.cpp
         strings.cpp
+        codepage.cpp
     CORE_TESTS
         printf_args_test.cpp
         errcodes_test.cpp
+        codepage_test.cpp
 )

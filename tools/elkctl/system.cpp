@@ -1,0 +1,101 @@
+// elkctl product and elkctl codepage: what the setup installed, and the
+// character set and code pages of the configured language.
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+
+#include "base/suite/ozrCmnBS.h"
+#include "include/elkBase.h"
+#include "tools/elkctl/commands.h"
+#include "tools/elkctl/output.h"
+
+namespace elkctl {
+
+namespace {
+
+std::wstring number(unsigned long value) { return std::to_wstring(value); }
+
+std::wstring charsetName(DWORD charset) {
+    static const struct {
+        DWORD charset;
+        const wchar_t* name;
+    } kNames[] = {
+        {ANSI_CHARSET, L"Western"},          {DEFAULT_CHARSET, L"default"},     {SYMBOL_CHARSET, L"symbol"},
+        {SHIFTJIS_CHARSET, L"Japanese"},     {HANGUL_CHARSET, L"Korean"},       {JOHAB_CHARSET, L"Korean (Johab)"},
+        {GB2312_CHARSET, L"Simplified Chinese"}, {CHINESEBIG5_CHARSET, L"Traditional Chinese"},
+        {GREEK_CHARSET, L"Greek"},           {TURKISH_CHARSET, L"Turkish"},     {VIETNAMESE_CHARSET, L"Vietnamese"},
+        {HEBREW_CHARSET, L"Hebrew"},         {ARABIC_CHARSET, L"Arabic"},       {BALTIC_CHARSET, L"Baltic"},
+        {RUSSIAN_CHARSET, L"Cyrillic"},      {THAI_CHARSET, L"Thai"},           {EASTEUROPE_CHARSET, L"Central European"},
+        {OEM_CHARSET, L"OEM"},               {MAC_CHARSET, L"Macintosh"},
+    };
+    for (const auto& n : kNames)
+        if (n.charset == charset) return number(charset) + L" (" + n.name + L")";
+    return number(charset);
+}
+
+bool parseCharset(const wchar_t* text, BYTE& charset) {
+    wchar_t* end = nullptr;
+    unsigned long value = std::wcstoul(text, &end, 0);
+    if (!*text || *end || *text == L'-' || value > 255) return false;
+    charset = static_cast<BYTE>(value);
+    return true;
+}
+
+}  // namespace
+
+int product(int argc, wchar_t** argv) {
+    // The setup files are found through the installation's folders, which
+    // the base library knows even when the start-up stops short.
+    bool started = basInitLibraryExt(ELK_INIT_LIGHT | ELK_INIT_NO_LOCALES) == 0;
+    std::wstring text;
+    text += L"Program folder:      " + std::wstring(fsGetTarvoProgramPath()) + L"\n";
+    text += L"Edition:             " + number(basProductInfo()) + L"\n";
+    text += L"Edition from groups: " + number(basProductInfoFilesOnly()) + L"\n";
+    for (int i = 0; i < argc; ++i)
+        text += L"Component " + std::wstring(argv[i]) + L": " + number(basIsComponentInstalled(argv[i])) + L"\n";
+    print(text);
+    if (started) basFreeLibraryExt(ELK_INIT_LIGHT);
+    return 0;
+}
+
+int codepage(int argc, wchar_t** argv) {
+    if (argc > 2) return 2;
+    BYTE fontCharset = 0;
+    if (argc == 2 && !parseCharset(argv[1], fontCharset)) {
+        printError(std::wstring(L"elkctl: not a character set (0 to 255): ") + argv[1] + L"\n");
+        return 2;
+    }
+    DWORD rc = basInitLibraryExt(ELK_INIT_LIGHT | ELK_INIT_NO_LOCALES);
+    if (rc != 0) {
+        wchar_t line[64];
+        _snwprintf(line, ARRAYSIZE(line), L"elkctl: start-up failed: 0x%08lX ", rc);
+        line[ARRAYSIZE(line) - 1] = L'\0';
+        printError(line + statusText(rc) + L"\n");
+        return 1;
+    }
+    DWORD charset = basGetCharacterSet();
+    std::wstring text;
+    text += L"Language id:         " + number(basGetLanguage()) + L"\n";
+    text += L"Character set:       " + charsetName(charset) + L"\n";
+    text += L"Right to left:       " + std::wstring(basIsCurrCodePageRTL() ? L"yes" : L"no") + L"\n";
+    UINT console = basGetConsoleCP();
+    text += L"Console code page:   " + (console ? number(console) : std::wstring(L"none (no console)")) + L"\n";
+    text += L"Console single-byte: " +
+            std::wstring(basDoesCurrCodePageSupportExtendedConsoleChars() ? L"yes" : L"no") + L"\n";
+    int result = 0;
+    if (argc >= 1) {
+        if (argc == 1) fontCharset = static_cast<BYTE>(charset);
+        LOGFONTW font = {};
+        wcsncpy(font.lfFaceName, argv[0], LF_FACESIZE - 1);
+        int found = basFontSupportsCharset(&font, fontCharset);
+        text += L"Font \"" + std::wstring(font.lfFaceName) + L"\" in " + charsetName(fontCharset) + L": " +
+                (found == 1 ? L"yes" : found == 0 ? L"no" : L"unknown (no screen)") + L"\n";
+        if (found < 0) result = 1;
+    }
+    print(text);
+    basFreeLibraryExt(ELK_INIT_LIGHT);
+    return result;
+}
+
+}  // namespace elkctl
