@@ -13,9 +13,6 @@ bool g_soundLockCreated;
 bool installCrashHandler() { return false; }
 void removeCrashHandler() {}
 
-DWORD startNetwork() { return 0; }
-DWORD stopNetwork() { return 0; }
-
 void createSoundLock() {
     if (g_soundLockCreated) return;
     InitializeCriticalSection(&g_soundLock);

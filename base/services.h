@@ -10,7 +10,7 @@ namespace elk {
 bool installCrashHandler();
 void removeCrashHandler();
 
-// Network layer with its socket watchdog.
+// Network layer with its socket watchdog (net/tcp.cpp).
 DWORD startNetwork();
 DWORD stopNetwork();
 

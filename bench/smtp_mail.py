@@ -1,0 +1,127 @@
+#!/usr/bin/python3
+"""Benchmark, run by hand: one mail with a 30 MB attachment through the
+library's SMTP client (elkctl mail under Wine) and through curl, to the same
+local SMTP server (aiosmtpd) in the same run. Prints both times, their ratio,
+and the client's peak memory for a 3 MB and a 30 MB attachment (streaming
+keeps it flat).
+
+    bench/smtp_mail.py [BIN]      BIN: the Windows build's bin folder
+                                  (default build/win32/bin)
+
+Needs the Windows build (elkctl and the suite's DLLs), Wine, python3-aiosmtpd
+and curl (installed with apt-get when missing and run as root).
+"""
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+from aiosmtpd.controller import Controller
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+class Sink:
+    """Counts what arrives and keeps nothing."""
+
+    def __init__(self):
+        self.sizes = []
+
+    async def handle_DATA(self, server, session, envelope):
+        self.sizes.append(len(envelope.original_content or envelope.content))
+        return "250 OK"
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def install(bin_dir, folder):
+    """A minimal installation: the program folder with the DLLs and the
+    English language module, the data folder with the INI file."""
+    program = os.path.join(folder, "Tarvo")
+    os.makedirs(os.path.join(program, "Data", "Logs"))
+    os.makedirs(os.path.join(program, "1033"))
+    for name in ("elkctl.exe", "elkBase.dll", "ozrCmnBS.dll", "ozrCmnOS.dll", "ozrCmnIS.dll"):
+        shutil.copy(os.path.join(bin_dir, name), program)
+    shutil.copy(os.path.join(bin_dir, "lang", "1033", "Base.dll"), os.path.join(program, "1033"))
+    with open(os.path.join(program, "Data", "Tarvo5.ini"), "w", newline="\r\n") as f:
+        f.write("[Languages]\nEngine=1033\n")
+    return program
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def timed(command, env=None):
+    """Wall time in seconds and peak resident memory in KiB (GNU time).
+    Output goes to files, not pipes: Wine's background processes inherit the
+    handles and would keep a pipe open after the program has ended."""
+    with tempfile.TemporaryDirectory() as folder:
+        report, log = os.path.join(folder, "time"), os.path.join(folder, "log")
+        with open(log, "w") as out:
+            start = time.monotonic()
+            rc = subprocess.call(["/usr/bin/time", "-o", report, "-f", "%M"] + command, env=env,
+                                 stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
+            seconds = time.monotonic() - start
+        if rc != 0:
+            sys.exit(f"failed: {' '.join(command)}\n{open(log).read()}")
+        return seconds, int(open(report).read().strip().splitlines()[-1])
+
+
+def main():
+    bin_dir = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build", "win32", "bin"))
+    if shutil.which("curl") is None:
+        subprocess.run(["apt-get", "install", "-y", "-q", "curl"], check=True)
+    work = tempfile.mkdtemp(prefix="elk-bench-")
+    env = dict(os.environ)
+    env.setdefault("WINEPREFIX", os.path.join(os.path.dirname(bin_dir), "wineprefix"))
+    env["WINEDEBUG"] = "-all"
+    for name in ("TARVO_PROGRAM_PATH", "TARVO_DATA_PATH", "TARVO_LOG_PATH"):
+        env.pop(name, None)
+    sink = Sink()
+    controller = Controller(sink, hostname="127.0.0.1", port=free_port(), data_size_limit=None)
+    controller.start()
+    try:
+        program = install(bin_dir, work)
+        files = {}
+        for mb in (3, 30):
+            files[mb] = os.path.join(work, f"attachment-{mb}MB.bin")
+            with open(files[mb], "wb") as f:
+                f.write(os.urandom(mb * 1024 * 1024))
+        # One Wine server for the whole run, stopped at the end.
+        subprocess.call(["wineserver", "-p"], env=env, stdin=subprocess.DEVNULL,
+                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        elkctl = ["wine", os.path.join(program, "elkctl.exe"), "mail",
+                  "--server", f"127.0.0.1:{controller.port}", "--from", "bench@example.com",
+                  "--to", "sink@example.com", "--subject", "bench", "--text", "benchmark"]
+        timed(elkctl, env)  # warms Wine up
+        start_only, _ = timed(elkctl, env)
+        results = {}
+        for mb, path in files.items():
+            results[mb] = timed(elkctl + ["--attach", windows_path(path)], env)
+        curl_seconds, curl_kib = timed(["curl", "-s", f"smtp://127.0.0.1:{controller.port}",
+                                        "--mail-from", "bench@example.com", "--mail-rcpt", "sink@example.com",
+                                        "-F", f"=@{files[30]};encoder=base64"])
+        elk_seconds, elk_kib = results[30]
+        print(f"server received {len(sink.sizes)} mails; the 30 MB ones: {sink.sizes[-2]} and {sink.sizes[-1]} bytes")
+        print(f"elkctl mail, 30 MB attachment: {elk_seconds:.2f} s (of which ~{start_only:.2f} s Wine and "
+              f"library start for any mail), peak memory {elk_kib / 1024:.1f} MiB")
+        print(f"elkctl mail,  3 MB attachment: {results[3][0]:.2f} s, peak memory {results[3][1] / 1024:.1f} MiB")
+        print(f"curl,         30 MB attachment: {curl_seconds:.2f} s, peak memory {curl_kib / 1024:.1f} MiB")
+        print(f"ratio elkctl / curl: {elk_seconds / curl_seconds:.2f} "
+              f"(without the start-up: {(elk_seconds - start_only) / curl_seconds:.2f})")
+    finally:
+        subprocess.call(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        controller.stop()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,88 @@
+// Arbitrary server bytes against the SMTP client's reply reader, its EHLO
+// parsing and the whole dialogue. The first byte chooses how the bytes are cut
+// into receives and whether the client authenticates.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "net/core/smtp_reply.h"
+#include "net/core/smtp_session.h"
+
+namespace {
+
+using namespace elk::smtp;
+
+class ServerBytes : public Transport {
+public:
+    ServerBytes(const std::uint8_t* data, std::size_t size, std::size_t step)
+        : data_(data), size_(size), step_(step) {}
+
+    std::uint32_t receive(char* at, std::size_t room, std::size_t* received) override {
+        std::size_t n = std::min({room, step_, size_ - offset_});
+        std::memcpy(at, data_ + offset_, n);
+        offset_ += n;
+        *received = n;
+        return 0;
+    }
+    std::uint32_t send(std::string_view piece) override {
+        sent_ += piece.size();
+        return 0;
+    }
+    std::unique_ptr<AttachmentFile> open(std::u16string_view) override {
+        class Bytes : public AttachmentFile {
+        public:
+            std::uint64_t size() override { return 3000; }
+            std::size_t read(unsigned char* at, std::size_t n) override {
+                std::memset(at, 'z', n);
+                return n;
+            }
+        };
+        return std::make_unique<Bytes>();
+    }
+    std::string narrow(std::u16string_view text) override { return std::string(text.size(), 'n'); }
+    void rewind() { offset_ = 0; }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_, offset_ = 0, step_;
+    std::size_t sent_ = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1) return 0;
+    std::size_t step = (data[0] & 0x3F) + 1;
+    bool authenticate = data[0] & 0x40;
+    ServerBytes server(data + 1, size - 1, step);
+
+    // The reader alone, into both buffer sizes, reply after reply.
+    for (std::size_t bufferSize : {kCommandLine, kEhloReply}) {
+        server.rewind();
+        char buffer[kEhloReply + 1];
+        while (readReply(server, buffer, bufferSize) == 0) {
+            if (std::strlen(buffer) >= bufferSize) __builtin_trap();
+            chooseMechanism(buffer);
+        }
+    }
+
+    server.rewind();
+    Mail mail;
+    mail.envelope.from = "sender@example.com";
+    mail.envelope.recipients = {"a@example.com", "", "b@example.com"};
+    if (authenticate) {
+        mail.envelope.user = "user";
+        mail.envelope.password = "secret";
+    }
+    mail.hostName = "client";
+    mail.subject = "Subject";
+    mail.subjectUtf8 = true;
+    mail.text = "text\r\n.\r\n";
+    mail.html = "<p>.</p>";
+    mail.attachments = {u"C:\\a.bin"};
+    Session(server, mail).run();
+    return 0;
+}

@@ -1,0 +1,156 @@
+// Network alerts: recipients collected, de-duplicated and dispatched to
+// their channels.
+#include <cstring>
+#include <cwchar>
+
+#include "base/wide.h"
+#include "net/alert_internal.h"
+#include "net/core/alert_route.h"
+
+namespace elk {
+
+namespace {
+
+constexpr UINT kAlertSubjectId = 300;
+
+wchar_t* heapCopy(const wchar_t* text) {
+    size_t bytes = (std::wcslen(text) + 1) * sizeof(wchar_t);
+    auto* copy = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, bytes));
+    if (copy) std::memcpy(copy, text, bytes);
+    return copy;
+}
+
+// The text with %NAME% expanded, in a new heap block; null when any step
+// fails, and the caller keeps the text as it was.
+wchar_t* expandedCopy(const wchar_t* text) {
+    DWORD size = ExpandEnvironmentStringsW(text, nullptr, 0);
+    if (size == 0) return nullptr;
+    auto* out = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, size * sizeof(wchar_t)));
+    if (!out) return nullptr;
+    DWORD used = ExpandEnvironmentStringsW(text, out, size);
+    // The environment may have grown between the two calls.
+    if (used == 0 || used > size) {
+        HeapFree(GetProcessHeap(), 0, out);
+        return nullptr;
+    }
+    return out;
+}
+
+// The collected recipient texts: heap blocks, each text at most once.
+class RecipientTexts {
+public:
+    RecipientTexts() { texts_.SetGrow(10); }
+    RecipientTexts(const RecipientTexts&) = delete;
+    RecipientTexts& operator=(const RecipientTexts&) = delete;
+    ~RecipientTexts() { basFreeMemArray(&texts_); }
+
+    // 0, or 8 / the array's code when the text could not be kept.
+    DWORD collect(const wchar_t* text) {
+        wchar_t* copy = heapCopy(text);
+        if (!copy) return ERROR_NOT_ENOUGH_MEMORY;
+        if (wchar_t* expanded = expandedCopy(copy)) {
+            HeapFree(GetProcessHeap(), 0, copy);
+            copy = expanded;
+        }
+        for (UINT i = 0; i < texts_.GetSize(); ++i) {
+            if (equalNoCase(u16(at(i)), u16(copy))) {
+                HeapFree(GetProcessHeap(), 0, copy);
+                return 0;
+            }
+        }
+        UINT rc = texts_.Add(copy);
+        if (rc) HeapFree(GetProcessHeap(), 0, copy);
+        return rc;
+    }
+
+    UINT size() const { return texts_.GetSize(); }
+    wchar_t* at(UINT i) const { return static_cast<wchar_t*>(texts_.GetAt(i)); }
+
+private:
+    CMyPtrArray texts_;
+};
+
+// What one basNetAlert call gathers while it dispatches.
+struct Dispatch {
+    const wchar_t* sender;
+    const wchar_t* message;
+    const wchar_t* subject;
+    SmtpRecipientList smtp;
+    CMyPtrArray mapi;
+    MapiLogonText logon;
+    DWORD result = 0;
+
+    void fail(DWORD rc) {
+        if (rc) result = rc;
+    }
+
+    void route(wchar_t* text) {
+        AlertRoute r = routeRecipient(u16(text));
+        // The address is the tail of the collected text, so it is terminated.
+        const wchar_t* address = wide(r.address.data());
+        switch (r.channel) {
+        case AlertChannel::Mapi:
+            fail(mapi.Add(const_cast<wchar_t*>(address)));
+            break;
+        case AlertChannel::MapiProfile:
+            if (applyMapiProfile(r.address, logon)) basCodeStringPassword(wide(logon.password));
+            break;
+        case AlertChannel::Smtp:
+            // A duplicate is dropped quietly; an address without room is a
+            // recipient the mail cannot reach, and says so in the result.
+            if (smtp.add(r.address) == SmtpRecipientList::Added::NoRoom) fail(ERROR_INSUFFICIENT_BUFFER);
+            break;
+        case AlertChannel::WinPopup:
+            fail(sendPopup(address, basGetComputerName(), message));
+            break;
+        case AlertChannel::Printer:
+            fail(printAlert(address, message, subject));
+            break;
+        case AlertChannel::Ignored:
+            break;
+        case AlertChannel::PopupDomain:
+            fail(sendPopup(basGetDomainName(), sender, message));
+            break;
+        case AlertChannel::PopupCurrent:
+            fail(sendPopup(basGetComputerName(), sender, message));
+            break;
+        case AlertChannel::PopupNamed:
+            fail(sendPopup(address, sender, message));
+            break;
+        }
+    }
+};
+
+}  // namespace
+
+}  // namespace elk
+
+DWORD WINAPI basNetAlert(const NetAlertRecipient* recipients, const wchar_t* sender, const wchar_t* message,
+                         const wchar_t* attachments) {
+    using namespace elk;
+    if (!sender || !*sender || !message || !*message) return ERROR_INVALID_PARAMETER;
+    try {
+        RecipientTexts texts;
+        DWORD result = 0;
+        for (const NetAlertRecipient* node = recipients; node; node = node->next)
+            if (DWORD rc = texts.collect(node->text)) result = rc;
+        if (texts.size() == 0) return result;
+
+        wchar_t subject[260];
+        basGetString(kAlertSubjectId, subject, ARRAYSIZE(subject));
+        Dispatch dispatch{sender, message, subject, {}, {}, {}, result};
+        dispatch.mapi.SetGrow(10);
+        for (UINT i = 0; i < texts.size(); ++i) dispatch.route(texts.at(i));
+
+        if (!dispatch.smtp.empty())
+            dispatch.fail(sendSmtpAlert(wide(dispatch.smtp.data()), subject, message, attachments));
+        // The MAPI mail, when there is one, decides the result alone.
+        if (dispatch.mapi.GetSize() > 0)
+            dispatch.result = sendMapiMail(dispatch.mapi, nullptr, subject, message, wide(dispatch.logon.profile),
+                                           wide(dispatch.logon.password));
+        SecureZeroMemory(dispatch.logon.password, sizeof(dispatch.logon.password));
+        return dispatch.result;
+    } catch (...) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+}

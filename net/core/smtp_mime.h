@@ -1,0 +1,77 @@
+// The MIME layout of the mail: the fixed pieces, the header lines built from
+// the caller's fields, the transparency of the text parts and the Base64
+// lines of the attachments.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace elk::smtp {
+
+inline constexpr std::string_view kBoundaryLine = "------=_NextPart_tarvo!_mail_system_AA_BB_CC_DD_EE_FF\r\n";
+inline constexpr std::string_view kClosingBoundaryLine = "------=_NextPart_tarvo!_mail_system_AA_BB_CC_DD_EE_FF--\r\n";
+inline constexpr std::string_view kPreamble = "This is a multi-part message in MIME format.\r\n\r\n";
+inline constexpr std::string_view kTextPartHeader =
+    "Content-Type: text/plain;\r\n\tcharset=\"utf-8\"\r\nContent-Transfer-Encoding: 8bit\r\n\r\n";
+inline constexpr std::string_view kHtmlPartHeader = "Content-Type: text/html;\r\n\tcharset=\"utf-8\"\r\n\r\n";
+
+// Bytes of a file read, encoded and sent at a time: a multiple of 3, so that
+// only the file's last chunk has pad characters.
+constexpr std::size_t kFileChunk = 1125;
+constexpr std::size_t kBase64Line = 76;
+
+// Base64 (standard alphabet, '=' pads, no line breaks) of n bytes appended to out.
+void appendBase64(const unsigned char* data, std::size_t n, std::string& out);
+
+// "Subject: ...\r\n": a UTF-8 subject as one encoded word; an 8-bit one as it
+// stands with CR and LF made blanks, so that it stays one header line.
+std::string subjectLine(std::string_view subject, bool utf8);
+
+// "MIME-Version" and "Content-Type" with the boundary, and the blank line.
+std::string mimeHeader(const std::optional<std::string>& contentType);
+
+// Header value text from a caller's field: control characters (CR and LF
+// among them) and '"' become '_', so the value cannot leave its quotes or line.
+std::string headerSafe(std::string_view text);
+
+// Parts of an attachment path (wide) that its part header names.
+std::u16string_view fileNameOf(std::u16string_view path);  // after the last '\'
+std::u16string contentIdOf(std::u16string_view fileName);   // '{','}' -> '@', '-' -> 'x', at most 255
+std::u16string imageTypeOf(std::u16string_view path);       // after the last '.', or "png"
+
+// Part headers, followed by their blank line. Names are 8-bit text.
+std::string attachmentHeader(std::string_view fileName);
+std::string inlineImageHeader(std::string_view imageType, std::string_view contentId);
+
+// "Date: ...\r\n" from the local and the UTC broken-down time of one instant.
+std::string dateLine(const std::tm& local, const std::tm& utc);
+
+// Text for the DATA section, written piece by piece: every lone CR and lone LF
+// becomes CR LF, and a line that begins with '.' gets one more '.', so that
+// only the client's own CR LF . CR LF can end the data.
+class DataText {
+public:
+    void put(std::string_view text, std::string& out);
+    // Ends a CR left waiting at the end of the text.
+    void finish(std::string& out);
+
+private:
+    bool lineStart_ = true;
+    bool pendingCr_ = false;
+};
+
+// Base64 of one file, chunk by chunk, in lines of exactly 76 characters
+// separated by CR LF; the last line has no line end of its own.
+class Base64Lines {
+public:
+    void put(const unsigned char* data, std::size_t n, std::string& out);
+
+private:
+    std::size_t column_ = 0;
+    std::string encoded_;
+};
+
+}  // namespace elk::smtp

@@ -1,0 +1,91 @@
+#include "net/core/smtp_reply.h"
+
+#include <cstring>
+
+namespace elk::smtp {
+
+namespace {
+
+bool holdsLineEnd(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+// True when buffer[0..fill) holds a final reply line ended by LF.
+bool hasFinalLine(const char* buffer, std::size_t fill) {
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < fill; ++i) {
+        if (buffer[i] != '\n') continue;
+        if (i - lineStart >= 4 && buffer[lineStart + 3] == ' ') return true;
+        lineStart = i + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::uint32_t readReply(Receiver& from, char* buffer, std::size_t size) {
+    if (size == 0) return kReplyTooLong;
+    std::size_t fill = 0;
+    buffer[0] = '\0';
+    for (;;) {
+        if (fill + 1 >= size) return kReplyTooLong;
+        std::size_t room = size - fill - 1;
+        std::size_t received = 0;
+        if (std::uint32_t rc = from.receive(buffer + fill, room, &received)) return rc;
+        // A receive of nothing means the server has gone: asking again would
+        // only get nothing again.
+        if (received == 0) return kClosedEarly;
+        if (received > room) received = room;
+        // Scan from the start of the last incomplete line only.
+        std::size_t scanFrom = fill;
+        while (scanFrom > 0 && buffer[scanFrom - 1] != '\n') --scanFrom;
+        fill += received;
+        buffer[fill] = '\0';
+        if (hasFinalLine(buffer + scanFrom, fill - scanFrom)) return 0;
+    }
+}
+
+bool replyCode(const char* reply, const char (&code)[4]) {
+    for (int i = 0; i < 3; ++i) {
+        char a = reply[i], b = code[i];
+        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
+        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
+        if (a != b) return false;
+    }
+    return true;
+}
+
+Mechanism chooseMechanism(const char* ehloReply) {
+    if (!replyCode(ehloReply, "250")) return Mechanism::None;
+    const char* auth = std::strstr(ehloReply, "AUTH");
+    if (!auth) return Mechanism::None;
+    if (std::strstr(auth, "PLAIN")) return Mechanism::Plain;
+    if (std::strstr(auth, "LOGIN")) return Mechanism::Login;
+    return Mechanism::None;
+}
+
+void splitAddresses(std::string_view entry, std::vector<std::string>& out) {
+    while (!entry.empty()) {
+        std::size_t semicolon = entry.find(';');
+        out.emplace_back(entry.substr(0, semicolon));
+        if (semicolon == std::string_view::npos) break;
+        entry.remove_prefix(semicolon + 1);
+    }
+}
+
+std::uint32_t checkEnvelope(const Envelope& e) {
+    if (holdsLineEnd(e.from) || holdsLineEnd(e.user) || holdsLineEnd(e.password)) return kInvalidParameter;
+    for (const std::string& address : e.recipients)
+        if (holdsLineEnd(address)) return kInvalidParameter;
+    if (e.from.size() > kMaxFrom) return kFieldTooLong;
+    for (const std::string& address : e.recipients)
+        if (address.size() > kMaxAddress) return kFieldTooLong;
+    if (!e.user.empty()) {
+        // The mechanism is known only once the server has answered, so the
+        // check is PLAIN's, which is the tighter one: within it each field
+        // also fits LOGIN's line.
+        static_assert(kMaxPlainCredentials <= kMaxLoginCredential);
+        if (e.user.size() + e.password.size() > kMaxPlainCredentials) return kFieldTooLong;
+    }
+    return 0;
+}
+
+}  // namespace elk::smtp

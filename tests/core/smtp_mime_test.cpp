@@ -1,0 +1,181 @@
+#include "net/core/smtp_mime.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace elk::smtp;
+
+std::string transparent(std::string_view text) {
+    DataText filter;
+    std::string out;
+    filter.put(text, out);
+    filter.finish(out);
+    return out;
+}
+
+TEST(DataText, LineEndsAndDots) {
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        /* 0 */ {"plain", "plain"},
+        /* 1 */ {"a\r\nb", "a\r\nb"},
+        /* 2 lone LF */ {"a\nb", "a\r\nb"},
+        /* 3 lone CR */ {"a\rb", "a\r\nb"},
+        /* 4 CR at the end */ {"a\r", "a\r\n"},
+        /* 5 LF CR is two line ends */ {"a\n\rb", "a\r\n\r\nb"},
+        /* 6 a line of one dot */ {"a\r\n.\r\nb", "a\r\n..\r\nb"},
+        /* 7 dot at the very start */ {".x", "..x"},
+        /* 8 dot line behind a lone LF */ {"a\n.\nMAIL FROM:<x>", "a\r\n..\r\nMAIL FROM:<x>"},
+        /* 9 dot line behind a lone CR */ {"a\r.\rQUIT", "a\r\n..\r\nQUIT"},
+        /* 10 dots inside a line stay */ {"a.b\r\n..c", "a.b\r\n...c"},
+        /* 11 */ {"", ""},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(transparent(cases[i].in), cases[i].out) << "row " << i;
+}
+
+TEST(DataText, SameResultWhateverThePieces) {
+    const std::string text = "x\r\n.\r\n.\n\r.y\r\r\n..\n";
+    const std::string whole = transparent(text);
+    EXPECT_EQ(whole, "x\r\n..\r\n..\r\n\r\n..y\r\n\r\n...\r\n");
+    for (size_t cut = 0; cut <= text.size(); ++cut) {
+        DataText filter;
+        std::string out;
+        filter.put(std::string_view(text).substr(0, cut), out);
+        filter.put(std::string_view(text).substr(cut), out);
+        filter.finish(out);
+        EXPECT_EQ(out, whole) << "cut at " << cut;
+    }
+}
+
+TEST(DataText, NothingButTheClientsOwnEndCanEndTheData) {
+    // Whatever the input, no "CR LF . CR LF" appears in the output (the part
+    // starts on a line of its own, so a leading dot counts as well).
+    const std::string alphabet = "\r\n.a";
+    for (int code = 0; code < 4 * 4 * 4 * 4 * 4 * 4; ++code) {
+        std::string in;
+        for (int c = code, k = 0; k < 6; ++k, c /= 4) in += alphabet[c % 4];
+        std::string out = "\r\n" + transparent(in) + "\r\n";
+        EXPECT_EQ(out.find("\r\n.\r\n"), std::string::npos) << "input #" << code;
+        for (size_t i = 0; i < out.size(); ++i) {
+            if (out[i] == '\r') ASSERT_EQ(out[i + 1], '\n') << "input #" << code;
+            if (out[i] == '\n') ASSERT_EQ(out[i - 1], '\r') << "input #" << code;
+        }
+    }
+}
+
+std::string encodeFile(const std::vector<size_t>& chunks) {
+    Base64Lines lines;
+    std::string out;
+    unsigned char byte = 0;
+    for (size_t n : chunks) {
+        std::vector<unsigned char> chunk(n);
+        for (auto& b : chunk) b = byte++;
+        lines.put(chunk.data(), chunk.size(), out);
+    }
+    return out;
+}
+
+TEST(Base64Lines, LinesOfExactly76) {
+    EXPECT_EQ(encodeFile({}), "");
+    EXPECT_EQ(encodeFile({0}), "");
+    EXPECT_EQ(encodeFile({3}), "AAEC");
+    std::string one = encodeFile({57});
+    EXPECT_EQ(one.size(), 76u);
+    EXPECT_EQ(one.find('\r'), std::string::npos);
+    std::string two = encodeFile({58});
+    ASSERT_EQ(two.size(), 76u + 2 + 4);
+    EXPECT_EQ(two.substr(76, 2), "\r\n");
+    EXPECT_EQ(two.substr(78), "OQ==");
+    // The column runs on from chunk to chunk: two chunks give what one would.
+    std::string chunked = encodeFile({kFileChunk, kFileChunk, 10});
+    std::string whole = encodeFile({2 * kFileChunk + 10});
+    EXPECT_EQ(chunked, whole);
+    size_t start = 0;
+    while (true) {
+        size_t end = chunked.find("\r\n", start);
+        if (end == std::string::npos) {
+            EXPECT_LE(chunked.size() - start, 76u);
+            EXPECT_GT(chunked.size() - start, 0u);
+            break;
+        }
+        EXPECT_EQ(end - start, 76u) << "line at " << start;
+        start = end + 2;
+    }
+    // 2260 bytes end with one byte over: "==" there, and no pad anywhere else.
+    EXPECT_EQ(chunked.find('='), chunked.size() - 2) << "pads only at the file's end";
+}
+
+TEST(DateLine, FormatAndOffset) {
+    auto tm = [](int year, int mon, int mday, int wday, int hour, int min, int sec) {
+        std::tm t = {};
+        t.tm_year = year - 1900;
+        t.tm_mon = mon;
+        t.tm_mday = mday;
+        t.tm_wday = wday;
+        t.tm_hour = hour;
+        t.tm_min = min;
+        t.tm_sec = sec;
+        return t;
+    };
+    const struct {
+        std::tm local, utc;
+        const char* line;
+    } cases[] = {
+        /* 0 UTC */ {tm(2025, 0, 5, 0, 9, 3, 7), tm(2025, 0, 5, 0, 9, 3, 7), "Date: Sun, 5 Jan 2025 09:03:07 +0000\r\n"},
+        /* 1 east, same day */
+        {tm(2025, 6, 16, 3, 14, 30, 0), tm(2025, 6, 16, 3, 12, 30, 0), "Date: Wed, 16 Jul 2025 14:30:00 +0200\r\n"},
+        /* 2 east, past midnight */
+        {tm(2025, 6, 17, 4, 1, 0, 0), tm(2025, 6, 16, 3, 23, 0, 0), "Date: Thu, 17 Jul 2025 01:00:00 +0200\r\n"},
+        /* 3 west, before midnight */
+        {tm(2025, 11, 31, 3, 19, 0, 0), tm(2026, 0, 1, 4, 0, 0, 0), "Date: Wed, 31 Dec 2025 19:00:00 -0500\r\n"},
+        /* 4 east across a month's end */
+        {tm(2025, 2, 1, 6, 5, 45, 59), tm(2025, 1, 28, 5, 20, 0, 59), "Date: Sat, 1 Mar 2025 05:45:59 +0945\r\n"},
+        /* 5 half-hour west */
+        {tm(2024, 1, 29, 4, 8, 0, 0), tm(2024, 1, 29, 4, 11, 30, 0), "Date: Thu, 29 Feb 2024 08:00:00 -0330\r\n"},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(dateLine(cases[i].local, cases[i].utc), cases[i].line) << "row " << i;
+    std::tm bad = tm(2025, 12, 1, 0, 0, 0, 0);
+    EXPECT_EQ(dateLine(bad, bad), "");
+}
+
+TEST(HeaderLines, SubjectAndMimeHeader) {
+    EXPECT_EQ(subjectLine("Alert", true), "Subject: =?UTF-8?b?QWxlcnQ=?=\r\n");
+    EXPECT_EQ(subjectLine("", true), "Subject: \r\n");
+    EXPECT_EQ(subjectLine("a\r\nBcc: x", false), "Subject: a  Bcc: x\r\n");
+    std::string longSubject(200, 's');
+    std::string line = subjectLine(longSubject, true);
+    EXPECT_EQ(line.find("\r\n"), line.size() - 2) << "an encoded word is never folded";
+    EXPECT_EQ(mimeHeader(std::nullopt),
+              "MIME-Version: 1.0\r\nContent-Type: multipart/mixed;\r\n"
+              "\tboundary=\"----=_NextPart_tarvo!_mail_system_AA_BB_CC_DD_EE_FF\"\r\n\r\n");
+    EXPECT_EQ(mimeHeader(std::string("multipart/related\r\nX: y")).substr(0, 57),
+              "MIME-Version: 1.0\r\nContent-Type: multipart/related  X: y;");
+}
+
+TEST(HeaderLines, AttachmentNames) {
+    EXPECT_EQ(fileNameOf(u"C:\\dir\\file.bin"), u"file.bin");
+    EXPECT_EQ(fileNameOf(u"file.bin"), u"file.bin");
+    EXPECT_EQ(fileNameOf(u"C:\\dir\\"), u"");
+    EXPECT_EQ(contentIdOf(u"{12-AB}.gif"), u"@12xAB@.gif");
+    EXPECT_EQ(contentIdOf(std::u16string(300, u'n')).size(), 255u);
+    EXPECT_EQ(imageTypeOf(u"C:\\img\\{12-AB}.gif"), u"gif");
+    EXPECT_EQ(imageTypeOf(u"C:\\img\\picture"), u"png");
+    EXPECT_EQ(imageTypeOf(u"C:\\img.d\\picture"), u"d\\picture") << "the last '.' of the whole path";
+    EXPECT_EQ(attachmentHeader("a.bin"),
+              "Content-Type: application/octet-stream;\r\n\tname=\"a.bin\"\r\nContent-Transfer-Encoding: base64\r\n"
+              "Content-Disposition: attachment;\r\n\tfilename=\"a.bin\"\r\n\r\n");
+    EXPECT_EQ(inlineImageHeader("gif", "@12xAB@.gif"),
+              "Content-Type: image/gif;\r\n\tname=\"@12xAB@.gif\"\r\nContent-ID: <@12xAB@.gif>\r\n"
+              "Content-Transfer-Encoding: base64\r\nContent-Disposition: inline\r\n\r\n");
+    // A name cannot leave its quotes or its line.
+    std::string hostile = attachmentHeader("x\"\r\n\r\n.\r\nQUIT\r\n.bin");
+    EXPECT_NE(hostile.find("\tname=\"x_____.__QUIT__.bin\"\r\n"), std::string::npos);
+    EXPECT_EQ(hostile.find("\r\n.\r\n"), std::string::npos);
+}
+
+}  // namespace

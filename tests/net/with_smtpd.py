@@ -1,0 +1,190 @@
+#!/usr/bin/python3
+"""Runs the SMTP client's tests against a real SMTP server (aiosmtpd).
+
+Starts aiosmtpd on 127.0.0.1 with free ports, lays out the attachment files,
+runs the Windows test program given after the options (under Wine) with the
+server's port and the files' folder in its environment, and afterwards checks
+with Python's email package what the server received.
+
+    with_smtpd.py [--auth] PROGRAM [ARGS...]
+
+With --auth the server requires AUTH (PLAIN or LOGIN, on loopback without
+TLS), and a second server offers LOGIN only.
+"""
+import email
+import email.policy
+import os
+import random
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+
+from aiosmtpd.controller import Controller
+from aiosmtpd.smtp import AuthResult
+
+USER, PASSWORD = "mailer", "s3cret pa55"
+SIZE_LIMIT = 256 * 1024 * 1024  # above aiosmtpd's 32 MiB default
+
+
+class Recorder:
+    def __init__(self):
+        self.mails = []
+
+    async def handle_DATA(self, server, session, envelope):
+        self.mails.append({
+            "from": envelope.mail_from,
+            "rcpt": list(envelope.rcpt_tos),
+            "content": envelope.original_content or envelope.content,
+            "auth": session.auth_data,
+        })
+        return "250 OK"
+
+
+def authenticator(mechanisms_used):
+    def check(server, session, envelope, mechanism, auth_data):
+        ok = auth_data.login == USER.encode() and auth_data.password == PASSWORD.encode()
+        mechanisms_used.append((mechanism, ok))
+        # handled=False: aiosmtpd itself answers 535 to refused credentials.
+        return AuthResult(success=ok, handled=False, auth_data=mechanism if ok else None)
+    return check
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def start(handler, **kwargs):
+    controller = Controller(handler, hostname="127.0.0.1", port=free_port(),
+                            data_size_limit=SIZE_LIMIT, **kwargs)
+    controller.start()
+    return controller
+
+
+def make_files(folder):
+    rng = random.Random(20250101)
+    files = {
+        "empty.bin": b"",
+        "b57.bin": rng.randbytes(57),
+        "b58.bin": rng.randbytes(58),
+        "big.bin": rng.randbytes(6 * 1024 * 1024 + 7),
+        "{12-AB}.gif": b"GIF89a" + rng.randbytes(200),
+        "logo.png": b"\x89PNG\r\n\x1a\n" + rng.randbytes(300),
+        "skipped.html": b"<p>not an image</p>",
+    }
+    for name, data in files.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+    return files
+
+
+class Checks:
+    def __init__(self):
+        self.failures = 0
+
+    def expect(self, condition, what):
+        if not condition:
+            self.failures += 1
+            print(f"FAILED: {what}")
+
+
+def by_subject(mails):
+    out = {}
+    for m in mails:
+        msg = email.message_from_bytes(m["content"], policy=email.policy.default)
+        out[str(msg["subject"])] = (m, msg)
+    return out
+
+
+def check_mails(mails, files, auth, checks):
+    found = by_subject(mails)
+    checks.expect(set(found) >= {"Prüfung ✓ attachments", "inline images"},
+                  f"mails received: {sorted(found)}")
+
+    if "Prüfung ✓ attachments" in found:
+        m, msg = found["Prüfung ✓ attachments"]
+        checks.expect(m["rcpt"] == ["a@example.com", "b@example.com", "c@example.com"], f"recipients {m['rcpt']}")
+        checks.expect(m["from"] == "sender@example.com", f"sender {m['from']}")
+        checks.expect(msg["to"] == "c@example.com, b@example.com, a@example.com", f"To: {msg['to']}")
+        raw_subject = m["content"].split(b"\r\nSubject: ", 1)[1].split(b"\r\n", 1)[0]
+        checks.expect(raw_subject.startswith(b"=?UTF-8?b?"), f"subject on the wire {raw_subject!r}")
+        checks.expect(msg["date"] is not None and msg["date"].datetime is not None, "Date header")
+        parts = list(msg.iter_parts())
+        text = parts[0]
+        checks.expect(text.get_content_type() == "text/plain", "first part is the text")
+        body = text.get_payload(decode=True).decode("utf-8")
+        # The line end before a boundary belongs to the boundary.
+        checks.expect(body == "First line\r\n.\r\n..\r\n.leading dot\r\nlone LF\r\nGrüße ✓\r\nlast",
+                      f"text part {body!r}")
+        attachments = {p.get_filename(): p.get_payload(decode=True) for p in parts[1:]}
+        for name in ("empty.bin", "b57.bin", "b58.bin", "big.bin"):
+            checks.expect(attachments.get(name) == files[name],
+                          f"attachment {name}: {len(attachments.get(name) or b'')} bytes, want {len(files[name])}")
+        if auth:
+            checks.expect(m["auth"] == "PLAIN", f"PLAIN used when offered with LOGIN, got {m['auth']}")
+
+    if "inline images" in found:
+        m, msg = found["inline images"]
+        checks.expect(msg.get_content_type() == "multipart/related", f"type {msg.get_content_type()}")
+        parts = list(msg.iter_parts())
+        checks.expect([p.get_content_type() for p in parts] == ["text/html", "image/gif", "image/png"],
+                      f"parts {[p.get_content_type() for p in parts]}")
+        if len(parts) == 3:
+            checks.expect(parts[1]["Content-ID"] == "<@12xAB@.gif>", f"gif id {parts[1]['Content-ID']}")
+            checks.expect(parts[2]["Content-ID"] == "<logo.png>", f"png id {parts[2]['Content-ID']}")
+            checks.expect(parts[1].get_payload(decode=True) == files["{12-AB}.gif"], "gif bytes")
+            checks.expect(parts[2].get_payload(decode=True) == files["logo.png"], "png bytes")
+
+    if auth:
+        checks.expect("wrong password" not in found, "a mail with refused credentials was delivered")
+
+
+def main():
+    args = sys.argv[1:]
+    auth = bool(args) and args[0] == "--auth"
+    if auth:
+        args = args[1:]
+    if not args:
+        sys.exit(__doc__)
+    folder = tempfile.mkdtemp(prefix="elk-smtpd-")
+    controllers = []
+    try:
+        files = make_files(folder)
+        recorder, login_recorder, used = Recorder(), Recorder(), []
+        options = {}
+        if auth:
+            options = dict(auth_required=True, auth_require_tls=False, authenticator=authenticator(used))
+        controllers.append(start(recorder, **options))
+        env = dict(os.environ)
+        env["ELK_SMTP_PORT"] = str(controllers[0].port)
+        env["ELK_SMTP_FILES"] = "Z:" + folder.replace("/", "\\")
+        if auth:
+            controllers.append(start(login_recorder, auth_exclude_mechanism=["PLAIN"], **options))
+            env["ELK_SMTP_LOGIN_PORT"] = str(controllers[1].port)
+            env["ELK_SMTP_USER"], env["ELK_SMTP_PASSWORD"] = USER, PASSWORD
+        rc = subprocess.call(args, env=env)
+        for c in controllers:
+            c.stop()
+        controllers = []
+
+        checks = Checks()
+        checks.expect(rc == 0, f"test program exit code {rc}")
+        check_mails(recorder.mails, files, auth, checks)
+        if auth:
+            logins = [m["auth"] for m in login_recorder.mails]
+            checks.expect(logins == ["LOGIN"], f"LOGIN-only server: {logins}")
+            checks.expect(("PLAIN", False) in used, "the wrong password was tried")
+        print(f"server side: {len(recorder.mails) + len(login_recorder.mails)} mails, "
+              f"{'all checks passed' if not checks.failures else f'{checks.failures} checks failed'}")
+        sys.exit(1 if checks.failures else 0)
+    finally:
+        for c in controllers:
+            c.stop()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
