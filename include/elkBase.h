@@ -96,21 +96,482 @@ ELKAPI void WINAPI basGetErrorString(DWORD code, wchar_t* out, DWORD size);
 ELKAPI DWORD WINAPI basHRESULT2DWORD(DWORD result);
 ELKAPI DWORD WINAPI basGetErrorType(DWORD code);
 
+/* ---- TCP transport and server addresses -------------------------------- */
+/* A thin layer over Windows Sockets 1.1 for the caller's own sockets (SOCKET
+ * values). Every blocking call (connect, accept, send, the receive of tcpRecv)
+ * is watched: a call still running after more than 60 seconds has its socket
+ * shut down in both directions, and its pending I/O cancelled, by a watchdog
+ * thread that looks every 30 seconds, so it returns within about 90 seconds
+ * with whatever the socket call then returns (995 where the cancel ended it).
+ * The layer runs from the library's first start-up to its last shut-down (not
+ * with ELK_INIT_LIGHT).
+ * Results: 0, or the Windows Sockets error code of the failed call, passed on
+ * unchanged; ELK_E_TCP_TABLE_FULL when 100 watched calls are already in
+ * progress in the process (the call is then not made); WSANOTINITIALISED
+ * (10093) when the layer is not running.
+ * Test hook: the environment variable ELK_NET_WATCHDOG = "LIMIT_SECONDS,PERIOD_MS"
+ * (for example "2,250"), read when the layer starts, replaces the 60 s limit
+ * and the 30 s period; anything else in it is ignored. */
+#define ELK_E_TCP_TABLE_FULL 10055u /* WSAENOBUFS: no free watchdog slot */
+struct sockaddr;
+ELKAPI DWORD WINAPI tcpConnect(UINT_PTR socket, const struct sockaddr* address, int addressLength);
+/* Waits for one connection on a listening socket. The connection's socket is
+ * stored in *accepted (INVALID_SOCKET when none was accepted) and belongs to
+ * the caller, who closes it. A NULL accepted gives 87 and accepts nothing. */
+ELKAPI DWORD WINAPI tcpAccept(UINT_PTR socket, struct sockaddr* address, int* addressLength, UINT_PTR* accepted);
+/* One send call: a send that takes fewer bytes than asked still gives 0, and
+ * the rest is not sent. */
+ELKAPI DWORD WINAPI tcpSend(UINT_PTR socket, const void* data, int length, int flags);
+/* *length is the capacity in and the bytes received out (0 when the peer has
+ * closed, 0 after a failed receive). With a timeout (seconds, 0 for none) the
+ * call first waits for data: 1460 when none came, *length unchanged. A NULL
+ * length gives 87. */
+ELKAPI DWORD WINAPI tcpRecv(UINT_PTR socket, void* buffer, int* length, int flags, DWORD timeout);
+/* Shuts the socket down in both directions and closes it: the close's result. */
+ELKAPI DWORD WINAPI tcpClose(UINT_PTR socket);
+/* An address in network byte order (first number in the first byte) from four
+ * dotted decimal numbers (leading zeros are decimal; after a fourth number's
+ * '.' nothing is read), without a name lookup; any other text is looked up as
+ * a host name: the lookup's Windows Sockets code when it fails. 87 for NULL. */
+ELKAPI DWORD WINAPI basString2Address(DWORD* address, const char* text);
+/* The host name of the address, or its dotted form when it has none, in at
+ * most capacity characters; the buffer's last character is always the
+ * terminator. Capacity 0 writes nothing. */
+ELKAPI void WINAPI basAddress2String(wchar_t* text, DWORD capacity, const DWORD* address);
+/* The address of the server named by INI "Communication"/"ServerAddress"
+ * (resp. "LastServerAddress"); ELK_E_INI_VALUE_EMPTY without a value. */
+ELKAPI DWORD WINAPI basObtainServerAddress(DWORD* address);
+ELKAPI DWORD WINAPI basObtainLastServerAddress(DWORD* address);
+
+/* ---- SMTP mail client --------------------------------------------------- */
+/* One mail over plain SMTP in one blocking call: resolve, connect, greet,
+ * authenticate when userName is not empty (AUTH PLAIN when offered, else AUTH
+ * LOGIN; refused credentials or no mechanism: HELO and no authentication),
+ * MAIL FROM, one RCPT TO per address, the MIME message, QUIT. Every step runs
+ * under the TCP layer's watchdog. Lists are entries each ended by a NUL, the
+ * list ended by an empty entry. The client only reads the record.
+ * In the text, the HTML and the caller's header lines every lone CR or LF is
+ * sent as CR LF and a line that begins with '.' gets one more, so nothing but
+ * the client's own end can end the data; header values made from the fields
+ * (an 8-bit subject, contentType, file names) cannot leave their line.
+ * Attachments are streamed: memory use does not grow with their size. */
+typedef struct SmtpMessage {
+    const wchar_t* to;          /* list, required; an entry may hold several addresses separated by ';' */
+    const wchar_t* from;        /* required */
+    const wchar_t* subject;     /* sent as one UTF-8 encoded word */
+    const wchar_t* reserved1;   /* ignored */
+    const wchar_t* reserved2;   /* ignored */
+    const wchar_t* text;        /* plain-text part (UTF-8); required unless htmlMode */
+    const wchar_t* server;      /* dotted IPv4 address or host name, required */
+    const wchar_t* headers;     /* further header lines, each with its CR LF, or NULL */
+    const wchar_t* attachments; /* list of full paths, or NULL */
+    const wchar_t* userName;    /* NULL or empty: no authentication */
+    const wchar_t* password;    /* required with a userName */
+    const wchar_t* contentType; /* top-level type; NULL: "multipart/mixed" */
+    const wchar_t* html;        /* HTML part (UTF-8), or NULL */
+    DWORD htmlMode;             /* non-zero: no text part; attachments are inline images */
+    WORD port;                  /* TCP port, host byte order */
+} SmtpMessage;
+
+/* Status of smtpSendMail: 0 when the server took the mail and answered QUIT
+ * with 2xx. Checked before any connection: 87 (a NULL message or required
+ * field; a CR or LF in from, an address, userName or password),
+ * ELK_E_SMTP_TOO_LONG (from above 240 bytes, an address above 242, userName
+ * and password together above 187). Then: 11001 server not found (a server
+ * text that begins with a digit must be a dotted address); the Windows Sockets
+ * code of a failed socket, connect, send or receive; ELK_E_SMTP_CLOSED when
+ * the server closed the connection before its final reply line;
+ * ELK_E_SMTP_TIMEOUT when the watchdog broke a wait for a reply; 122 when a
+ * reply does not fit its buffer (255 bytes, 1023 for EHLO); ELK_E_GENERAL
+ * (42000) for an unexpected reply code; ELK_E_SMTP (42003) when no recipient
+ * was accepted; 8 when memory runs out. */
+#define ELK_E_SMTP_TOO_LONG 10063u  /* WSAENAMETOOLONG: a field does not fit its command line */
+#define ELK_E_SMTP_CLOSED   1226u   /* ERROR_GRACEFUL_DISCONNECT */
+#define ELK_E_SMTP_TIMEOUT  1460u   /* ERROR_TIMEOUT */
+ELKAPI DWORD WINAPI smtpSendMail(const SmtpMessage* message);
+
+/* ---- Network alerts ---- */
+/* One recipient of basNetAlert: the text follows the link in the same block.
+ * Texts are "SMTP:address", "MAPI:address", "MAPIPROFILE:profile[&coded
+ * password]", "WINPOPUP:computer or user", "PRNT:printer" (keywords may be
+ * abbreviated, any case), or a bare computer or user name for a pop-up
+ * ("DOMAIN": this computer's domain, "CURRENT": this computer); %NAME% is
+ * expanded from the environment. */
+typedef struct NetAlertRecipient {
+    struct NetAlertRecipient* next; /* NULL ends the list */
+    wchar_t text[1];                /* NUL-terminated, as long as the block holds */
+} NetAlertRecipient;
+
+/* Delivers message over each recipient's channel and returns when all were
+ * tried: 0 when every attempted channel succeeded, else the latest failure;
+ * a MAPI mail, when one is sent, decides the result alone. attachments (full
+ * paths, each ended by a NUL, the list by an empty entry; may be NULL) go with
+ * the SMTP mail only. 87 when sender or message is NULL or empty. */
+ELKAPI DWORD WINAPI basNetAlert(const NetAlertRecipient* recipients, const wchar_t* sender, const wchar_t* message,
+                                const wchar_t* attachments);
+/* One mail through the system's MAPI client. recipients and attachments are
+ * lists of entries each ended by a NUL, the list by an empty entry (an empty
+ * list is allowed); the password is used as it stands. 0, the system's error
+ * code when MAPI32.dll or one of its entries is missing, or the MAPI result. */
+ELKAPI DWORD WINAPI basSendMAPIMail(const wchar_t* recipients, const wchar_t* subject, const wchar_t* message,
+                                    const wchar_t* attachments, const wchar_t* profile, const wchar_t* password);
+
 /* ---- Registry values ---------------------------------------------------- */
+/* Named values under the suite's key "Software\ORVEL Software\Tarvo\5.0" of
+ * `root` (HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER). On HKEY_LOCAL_MACHINE an
+ * installation with an edition string uses "Software\ORVEL Software\Tarvo\
+ * <edition>\5.0" instead. Results are the registry's codes: 0, 2 when the key
+ * or value is missing, 234 when the value does not fit the room, or another
+ * registry code; 206 when the edition string makes the key path longer than
+ * 259 characters, 87 for a null buffer with a non-zero room. Reads take the
+ * value's bytes whatever its type. */
+/* Reads at most `size` bytes (data may be NULL with size 0: only whether the
+ * value exists). The number of bytes read is not reported. */
+ELKAPI DWORD WINAPI basGetBinaryValue(HKEY root, const wchar_t* name, BYTE* data, DWORD size);
+ELKAPI DWORD WINAPI basStoreBinaryValue(HKEY root, const wchar_t* name, const BYTE* data, DWORD size);
+/* `size` is the room in characters. `out` always ends up terminated: it is
+ * emptied first and stays empty on failure. A value whose data fill the room
+ * without a terminator of their own does not fit (234, empty), so a string is
+ * never cut silently; size 0 writes nothing and gives 234 for any existing
+ * value. */
+ELKAPI DWORD WINAPI basGetStringValue(HKEY root, const wchar_t* name, wchar_t* out, DWORD size);
+/* Stores REG_SZ with the terminator. */
+ELKAPI DWORD WINAPI basStoreStringValue(HKEY root, const wchar_t* name, const wchar_t* value);
+/* Reads at most 4 bytes, little-endian; a shorter value is zero-extended, and
+ * on failure *out is left unchanged. */
+ELKAPI DWORD WINAPI basGetDWORDValue(HKEY root, const wchar_t* name, DWORD* out);
+/* Stores the 4 bytes as REG_BINARY (not REG_DWORD), as the suite reads them. */
+ELKAPI DWORD WINAPI basStoreDWORDValue(HKEY root, const wchar_t* name, DWORD value);
+ELKAPI DWORD WINAPI basDeleteValue(HKEY root, const wchar_t* name);
 
 /* ---- Storage back-ends and statements ---------------------------------- */
+/* The back-end named by INI "Common"/"Database" ("XML": elkSXML.dll, "ODBC":
+ * elkSODBC.dll, anything else: elkSSqlt.dll; any case) is loaded from the
+ * program folder and started through its export "_dbsInitLibrary@0"; when it
+ * fails and the setting was not "SQLT", the SQLite store stands in and the
+ * setting becomes "SQLT". NULL with the configured back-end's reason as the
+ * last error when none starts. */
+ELKAPI HMODULE WINAPI basLoadStorage(void);
+/* Calls "_dbsFreeLibrary@0" and unloads: 0, that entry's result, the look-up's
+ * code when it is missing (the library is unloaded all the same), or the
+ * unload's code; 6 for a null module. */
+ELKAPI DWORD WINAPI basFreeStorage(HMODULE module);
+
+/* A statement is a CMyPtrArray of ELK_PROP_RECORD pointers, read by the
+ * back-ends. Each record is one block of the runtime heap: the two values,
+ * the name with its terminator and two spare bytes ((length * 2) + 12 bytes on
+ * 32-bit Windows). */
+#ifdef __cplusplus
+class CMyPtrArray;
+#else
+typedef struct CMyPtrArray CMyPtrArray;
+#endif
+typedef struct ELK_PROP_RECORD {
+    DWORD first;
+    DWORD_PTR second;
+    WCHAR name[1]; /* really as long as the name */
+} ELK_PROP_RECORD;
+
+/* NULL with last error 8 when memory is short. */
+ELKAPI CMyPtrArray* WINAPI basCreateStatement(void);
+/* Appends a binding: 0, 87 for a null statement, a null or empty name or a
+ * zero value, 8 when memory is short. */
+ELKAPI DWORD WINAPI basBindProp(CMyPtrArray* statement, const wchar_t* name, DWORD first, DWORD_PTR second);
+/* 0 for a null statement. */
+ELKAPI DWORD WINAPI basGetPropCount(CMyPtrArray* statement);
+/* The name of binding `index`, its values through the pointers (either may be
+ * NULL); NULL with last error 87 for a null statement or an index not below
+ * the count. */
+ELKAPI const wchar_t* WINAPI basGetProp(CMyPtrArray* statement, DWORD index, DWORD* first, DWORD_PTR* second);
+/* Releases every binding and empties the statement, which stays usable; the
+ * statement object itself belongs to the caller (delete it). 87 for NULL. */
+ELKAPI DWORD WINAPI basFreeStatement(CMyPtrArray* statement);
 
 /* ---- Settings password ------------------------------------------------- */
+/* "ozrResp.dat" in the data folder holds the protection flags (u32 at 0) and
+ * the digest of the password (16 bytes at 4); the password is never stored.
+ * Opens and closes are counted; only the first open reads the file, which
+ * then stays open (shared for reading) until the last close. A file that
+ * cannot be written is opened read-only, and writes then fail with the
+ * system's code. Set, delete and the flag write need the file open (6
+ * otherwise); a short write gives 29. */
+#define ELK_RESP_DEFAULT_FLAGS 0x17Cu /* flags of a new, empty file */
+
+ELKAPI DWORD WINAPI basResPwdOpen(void);
+/* Always 0; the last close forgets flags and digest. */
+ELKAPI DWORD WINAPI basResPwdClose(void);
+/* TRUE when the password's digest is the stored one; FALSE for NULL or when
+ * no password is stored. */
+ELKAPI BOOL WINAPI basResPwdCheck(const wchar_t* password);
+/* Stores the digest, together with the flags in memory (a new file holds
+ * none yet). */
+ELKAPI DWORD WINAPI basResPwdSet(const wchar_t* password);
+/* Cuts the digest from the file; the password no longer matches at once. */
+ELKAPI DWORD WINAPI basResPwdDeletePassword(void);
+ELKAPI DWORD WINAPI basResPwdFlagsSet(DWORD flags);
+ELKAPI DWORD WINAPI basResPwdFlagsGet(void);
+/* TRUE when no password is stored (kept current by set and delete). */
+ELKAPI BOOL WINAPI basResPwdIsEmpty(void);
+/* Exchanges bits 0-1 and 2-3 of each character, in place; applying it twice
+ * restores the text. */
+ELKAPI void WINAPI basCodeStringPassword(wchar_t* text);
+/* The suite's simple coding of a buffer in place (ozrCmnIS's cyphSimpleCode);
+ * its result. */
+ELKAPI DWORD WINAPI basSimpleCipher(BYTE* data, DWORD length, DWORD mode);
 
 /* ---- Versions and system versions -------------------------------------- */
+/* A file version is a pair: high = major << 16 | minor, low = build << 16 |
+ * revision (0, 0: no version). A system-version record is OSVERSIONINFOEXW or
+ * its short form OSVERSIONINFOW, told apart by dwOSVersionInfoSize. */
+/* Flags callers may add to dwPlatformId for basCreateOSString. */
+#define ELK_PLATFORM_SERVER 0x080u /* a server system (short record only; the long one has its product type) */
+#define ELK_PLATFORM_WIN64  0x100u /* 64-bit Windows */
+
+/* "1.2.3.4", each part 0..65535 in decimal; all four are required. FALSE for
+ * a malformed text, the outputs then hold the parts read so far. */
+ELKAPI BOOLEAN WINAPI basString2Version(const wchar_t* text, DWORD* high, DWORD* low);
+/* "%u.%u.%u.%u", or the language module's text for "unknown" when both are 0.
+ * Returns the length, or -1 when the text was cut to fit size (the buffer is
+ * terminated whenever size > 0). */
+ELKAPI int WINAPI basVersion2String(wchar_t* out, DWORD size, DWORD high, DWORD low);
+/* Virus-database version "%x-%x"; what cannot be read is 0. Always TRUE. */
+ELKAPI BOOLEAN WINAPI basVPSString2Version(const wchar_t* text, DWORD* first, DWORD* second);
+/* Hexadecimal text (blanks, sign and "0x" allowed) to a number; too large a
+ * number gives 0xFFFFFFFF, no digits 0. */
+ELKAPI DWORD WINAPI basHex2DWORD(const wchar_t* text);
+/* "size,major,minor,build,platform,spMajor,spMinor,suite,product,service pack";
+ * the long fields are read only from a record whose size says it has them
+ * (0 otherwise). Returns the length, or -1 when cut to fit size (terminated
+ * whenever size > 0). */
+ELKAPI int WINAPI basOSVersion2String(const OSVERSIONINFOW* record, wchar_t* out, DWORD size);
+/* Reads that text into a long record: NULL or "" clears it, numbers that
+ * cannot be read leave their fields as they were, the service pack is what
+ * follows the last comma. */
+ELKAPI void WINAPI basString2OSVersion(const wchar_t* text, OSVERSIONINFOEXW* record);
+/* Readable name of the Windows release of `record` (NULL: the running system)
+ * in the current language. 0, the system's error when the running version
+ * cannot be read, or 87 for a null or empty buffer. */
+ELKAPI DWORD WINAPI basCreateOSString(const OSVERSIONINFOW* record, wchar_t* out, DWORD size);
 
 /* ---- Base64 and stored-text encoding ----------------------------------- */
+/* Standard alphabet, '=' padding, no line breaks. Counts are in bytes,
+ * text capacities in characters. */
+/* Encoded size of n bytes with its terminator ((n + 2) / 3 * 4 + 1);
+ * 0xFFFFFFFF when that does not fit 32 bits. */
+ELKAPI DWORD WINAPI base64_getlen(DWORD n);
+/* Writes base64_getlen(n) bytes (text and terminator) into out. */
+ELKAPI void WINAPI base64_encode(const BYTE* in, DWORD n, char* out);
+/* *count: capacity of out in, bytes decoded out. Characters outside the
+ * alphabet are skipped, '=' ends the data. 0; 87 malformed (a group left
+ * open; the bytes before it are delivered) or a null argument; 122 out too
+ * small (*count = bytes needed, nothing written); 8 no memory. */
+ELKAPI DWORD WINAPI base64_decode(const wchar_t* text, BYTE* out, DWORD* count);
+/* Stored-text encoding: "b?" and the Base64 of the UTF-16LE text; strDecode
+ * passes texts without the marker ("b?" or "B?") through unchanged.
+ * *count: capacity of out in characters in, length without terminator out.
+ * 0; 122 when the result and its terminator do not fit (the output is
+ * emptied and *count is the capacity needed, terminator included); 87 a
+ * null count, or malformed Base64 behind the marker (output emptied); 8 no
+ * memory. A null or empty text gives "" and 0. */
+ELKAPI DWORD WINAPI strEncode(wchar_t* out, const wchar_t* text, DWORD* count);
+ELKAPI DWORD WINAPI strDecode(wchar_t* out, const wchar_t* text, DWORD* count);
+/* ANSI code page <-> UTF-16 of a whole zero-terminated text; the result is the
+ * system conversion's (characters or bytes with the terminator, 0 on failure;
+ * size 0 asks for the size needed). The last element of a buffer of size > 0
+ * is always zeroed; a conversion that fails for another reason than the size
+ * leaves an empty text. */
+ELKAPI int WINAPI basA2U(const char* text, wchar_t* out, DWORD size);
+ELKAPI int WINAPI basU2A(const wchar_t* text, char* out, DWORD size);
 
 /* ---- Quick sort --------------------------------------------------------- */
+/* Stable quick sort of elements [first, end) of a growable array with a
+ * caller's comparison. The comparison gets element values (a pointer or DWORD
+ * array's elements; of other arrays each element's first bytes, up to a
+ * pointer's width, while whole elements move) and returns a positive number
+ * when a belongs after b, negative when before, 0 when equal; the pivot is
+ * always passed as a. Equal elements keep their order. A range of fewer than
+ * 2 elements is left alone without a call. Returns 0, or 87 when the range
+ * does not lie within the array or the array or comparison is NULL (nothing
+ * is then touched). */
+typedef int(WINAPI* ELK_SORT_COMPARE)(ULONG_PTR a, ULONG_PTR b);
+typedef int(WINAPI* ELK_SORT_COMPARE_PARAM)(ULONG_PTR a, ULONG_PTR b, ULONG_PTR param);
+#ifdef __cplusplus
+class CMyArray;
+ELKAPI DWORD WINAPI basQuickSort(CMyArray* array, INT first, INT end, ELK_SORT_COMPARE compare);
+/* As basQuickSort; param reaches every comparison unchanged. */
+ELKAPI DWORD WINAPI basQuickSortParam(CMyArray* array, INT first, INT end, ELK_SORT_COMPARE_PARAM compare,
+                                      ULONG_PTR param);
+#endif
+
 
 /* ---- Text replacement, digest and buffers ------------------------------ */
+/* Replaces find by replacement in text (capacity characters, terminator
+ * included), searching again from the start after every replacement, so a
+ * replacement that contains find grows the text until the buffer is full; it
+ * stops at the first occurrence whose replacement would not fit. Nothing
+ * changes for an empty find, a replacement equal to find, a NULL argument or
+ * a text without a terminator within capacity. */
+ELKAPI void WINAPI basChangeSubStr(wchar_t* text, DWORD capacity, const wchar_t* find, const wchar_t* replacement);
+/* MD5 of length bytes at data into digest[16], which is cleared first.
+ * Returns 0, 87 for a NULL digest (or NULL data with a length), or the
+ * integrity library's failure (the digest then stays cleared). */
+ELKAPI DWORD WINAPI basGenerateHash128(const void* data, DWORD length, BYTE* digest);
+/* Makes *block (process heap) hold at least needed bytes, *size being its
+ * size. needed 0 frees it (NULL, 0); a block large enough is kept (it never
+ * shrinks); a smaller one is freed and replaced without keeping its contents.
+ * Returns 0, 8 when the heap refuses (*block is then NULL while *size already
+ * holds needed, so the next call allocates again), 87 for a NULL pointer. */
+ELKAPI DWORD WINAPI basAdjustBuffer(void** block, DWORD* size, DWORD needed);
+#ifdef __cplusplus
+class CMyPtrArray;
+/* Frees every non-NULL element (process-heap blocks) and then the array's
+ * storage; the array stays usable, empty. */
+ELKAPI void WINAPI basFreeMemArray(CMyPtrArray* array);
+#endif
+
 
 /* ---- Submission property records --------------------------------------- */
+/* One property of a submission. Arrays of records cross module boundaries
+ * with natural alignment (16 bytes a record on 32-bit Windows). */
+typedef struct SubmitProperty {
+    wchar_t tag[5];       /* four characters and a NUL; copied unit for unit */
+    const wchar_t* value; /* NUL-terminated text, or NULL: no value (unlike "") */
+} SubmitProperty;
+
+/* Flattens count records into one new binary buffer of *size bytes:
+ * count (int32), then per record the 5 tag units, the value's length L in
+ * units with its NUL (uint32, 0 for NULL) and the L units; little-endian,
+ * unpadded. Release *buffer with delete[]. Returns 0; 87 for a NULL pointer
+ * or a negative count; 8 when the buffer cannot be allocated (or would exceed
+ * 4 GiB). *buffer is NULL and *size 0 unless the result is 0. */
+ELKAPI DWORD WINAPI basSubmitPropertyArrayToString(const SubmitProperty* records, INT count, BYTE** buffer,
+                                                   DWORD* size);
+/* Rebuilds the records of a flat buffer of size bytes into a new array (an
+ * empty one for count 0); release it with delete[]. The values point into
+ * buffer, which must outlive the array unchanged. Returns 0; 87 for a NULL
+ * pointer; 13 (ERROR_INVALID_DATA) when the buffer is not a flat list: size
+ * below 4, a negative count, a record or value running past size, or a value
+ * not ended by its only NUL; 8 when the array cannot be allocated (*count
+ * then already holds the stored count). On 87 and 13 nothing is allocated,
+ * *records is NULL and *count 0. Bytes after the last record are ignored. */
+ELKAPI DWORD WINAPI basStringToSubmitPropertyArray(const BYTE* buffer, DWORD size, SubmitProperty** records,
+                                                   INT* count);
+
+
+/* ---- Code pages and fonts ---- */
+/* All follow the language chosen at start-up (basGetLanguage). */
+/* Font character set of the language's ANSI code page; a US English (1033)
+ * interface takes the user's own locale instead. DEFAULT_CHARSET when the
+ * locale has no ANSI code page (Unicode-only scripts) or it names no
+ * character set. */
+ELKAPI DWORD WINAPI basGetCharacterSet(void);
+/* 1 when the family named by font->lfFaceName (at most 31 characters are
+ * read; the other fields are ignored) exists in charset on the screen, 0 when
+ * not (also for a NULL font, with last error 87), -1 when the screen's device
+ * context cannot be obtained. */
+ELKAPI int WINAPI basFontSupportsCharset(const LOGFONTW* font, BYTE charset);
+/* TRUE for Arabic (1025), Hebrew (1037), Urdu (1056) and Farsi (1065). */
+ELKAPI BOOL WINAPI basIsCurrCodePageRTL(void);
+/* The OEM code page a console should use for the language; for a language
+ * without one of its own the console's current output code page (0 when the
+ * process has no console). */
+ELKAPI UINT WINAPI basGetConsoleCP(void);
+/* FALSE when the console's output code page is a multi-byte one; TRUE for a
+ * single-byte one, and when there is no console or its code page cannot be
+ * queried. */
+ELKAPI BOOL WINAPI basDoesCurrCodePageSupportExtendedConsoleChars(void);
+
+/* ---- Installed components and product info ---- */
+/* Read at every call from the setup's files below the program folder:
+ * "setup\setup.ini" and "Setup\Components.ini". A file that is missing, or
+ * whose path does not fit 260 characters, counts as empty. */
+/* Installed edition, 0, 1 or 2: from "Common"/"Edition" (1, 2, 3 give 0, 1,
+ * 2); any other value, or none, leaves it to basProductInfoFilesOnly. */
+ELKAPI DWORD WINAPI basProductInfo(void);
+/* Edition judged from the component groups "Groups"/"Group1", "Group2", ...
+ * (read until the first missing one): 2 when one of them is "zis_fw" or
+ * "zis_spm_sh", else 1 when one is "zis_scr_sh" or "zis_pro" (case ignored),
+ * else 0. */
+ELKAPI DWORD WINAPI basProductInfoFilesOnly(void);
+/* The number "Installed" of section `name` of Components.ini (non-zero: the
+ * component is installed); 0 when it is absent, and for a NULL name (last
+ * error 87). */
+ELKAPI UINT WINAPI basIsComponentInstalled(const wchar_t* name);
+
+/* ---- Time and number text ---- */
+/* Points in time are seconds since 1970-01-01 UTC; 0 means no time. */
+#define ELK_E_TIME_TEXT 0x7FFF0008u /* a time text fits neither the short-date nor the time pattern */
+/* The time as users see it, in the library's language and runtime locale:
+ * "Today, " or "Yesterday, " and the time of day, the weekday and time for
+ * times within a week either side of now, month and day (weekday) within
+ * this year, else the long date and time; `full` non-zero always gives the
+ * long form. Time 0 gives the language module's text for no time. Cut to
+ * size, terminated whenever size > 0. */
+ELKAPI void WINAPI basTime2String(wchar_t* out, DWORD size, __time64_t time, DWORD full);
+/* Reads a local date and time typed in the short-date and time patterns of
+ * the library's language ("12/25/2009 3:04:05 PM", "25.12.2009 15:04:05";
+ * fields the text does not reach are 0, two-digit years follow the locale's
+ * century window). 0 with *time set (-1 when the date has no point in time,
+ * such as an empty text or a year before 1970), ELK_E_TIME_TEXT with *time
+ * unchanged, or 87 for a NULL time. */
+ELKAPI DWORD WINAPI basString2Time(const wchar_t* text, __time64_t* time);
+/* A byte count as "%1.1f %s" with the unit (B, KB, MB, GB, TB from the
+ * language module) that keeps the number at most 1024; the decimal mark is
+ * the runtime locale's. Returns the length, or -1 when it was cut to fit
+ * size (terminated whenever size > 0). */
+ELKAPI int WINAPI basFormatNumber(__int64 value, wchar_t* out, DWORD size);
+
+/* ---- Display names and labels ---- */
+/* Flags of basVPS2Label. */
+#define ELK_LABEL_TWO_DIGIT_YEAR 0x02u
+#define ELK_LABEL_DATE_ONLY      0x04u
+#define ELK_LABEL_VERSION_ONLY   0x08u
+#define ELK_LABEL_NO_YEAR        0x10u
+/* Task status codes of basStatus2String; every other value is waiting. */
+#define ELK_TASK_DONE       0x20000000u
+#define ELK_TASK_CANCELED   0x30000000u
+#define ELK_TASK_FAILED     0x50000000u
+#define ELK_TASK_PROCESSING 0x70000000u
+/* Label of the virus database "%06x-%x, date", the date in the user's date
+ * order and separator; the language module's "unknown" text when both
+ * version values are 0. Cut to size, terminated whenever size > 0. */
+ELKAPI void WINAPI basVPS2Label(DWORD first, DWORD second, __time64_t time, wchar_t* out, DWORD size, DWORD flags);
+/* The words before a detection's name from `module`'s texts 6224..6230 by the
+ * flags, each followed by a blank; a word that does not fit whole is left
+ * out. FALSE when `module` lacks a word the flags ask for. */
+ELKAPI BOOLEAN WINAPI basCreateVirusDescription(HMODULE module, wchar_t* out, DWORD size, BYTE flags, DWORD reserved);
+/* "Done", "Canceled", "Processing", "Waiting" or "Failed(0x%08X)" with failure. */
+ELKAPI void WINAPI basStatus2String(DWORD status, DWORD failure, wchar_t* out, DWORD size);
+/* Replaces a built-in task name ("*...") in place by its localised text
+ * ("*WHS..." by "WHS"); other names, and names whose text the language module
+ * lacks, stay. */
+ELKAPI void WINAPI basFriendlyTaskName(wchar_t* name, DWORD size);
+/* Display form of a scanned object: "*MBR<n>", "*BOOT<drive>" and
+ * "*PROCESS:<hex id>[\name\<hex>[\<hex>]]" by the language module's texts,
+ * paths shortened by the suite's base library. Returns the length written. */
+ELKAPI DWORD WINAPI basCreateFriendFileName(DWORD reserved, const wchar_t* name, wchar_t* out, DWORD size);
+/* Shortens path in place ("C:\...\file.txt") until it fits maxWidth in dc's
+ * current font; the result is never longer than the path. FALSE when the
+ * path fits (or cannot be measured) and is left alone; TRUE otherwise, also
+ * when it has no folder to drop and stays too wide. */
+ELKAPI BOOLEAN WINAPI basDoFitFileName(HDC dc, wchar_t* path, int maxWidth);
+/* Description of a file type ("txt" or ".txt") from HKEY_CLASSES_ROOT.
+ * 0, or the registry's error (2 when the type or its class is not
+ * registered, 234 when the description does not fit size, 1630 when a value
+ * is not text). */
+ELKAPI DWORD WINAPI basGetTypeDescription(const wchar_t* extension, wchar_t* out, DWORD size);
+
+/* ---- Web addresses ---- */
+/* Site root when the INI file sets no "URL"/"UrlRoot". */
+#define ELK_DEFAULT_URL_ROOT L"https://www.orvel-software.example"
+/* Address of the maker's page `name` ("HomePage", "Skins", "SubmissionPolicy",
+ * "UpdateLink", "VirusReportURL", "VirusDetailsURL", "FAQLinkRpc",
+ * "FAQLinkSkin", "FAQLinkStorage"; other names are paths below the root) in
+ * the library's language. Root and paths may be set in the INI file's "URL"
+ * section. The virus links keep "%s" place-holders for the caller. Cut to
+ * size, terminated whenever size > 0. */
+ELKAPI void WINAPI basCreateURL(const wchar_t* name, wchar_t* out, DWORD size);
+ELKAPI void WINAPI basGetHomePage(wchar_t* out, DWORD size);
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -76,11 +76,8 @@ int error(int argc, wchar_t** argv) {
         printError(std::wstring(L"elkctl: not a status code: ") + codeText + L"\n");
         return 2;
     }
-    // Texts come in the configured language when the installation starts;
-    // without one the built-in texts still answer.
-    bool started = basInitLibraryExt(ELK_INIT_LIGHT) == 0;
+    LightStart library;
     print(statusText(code) + L"\n");
-    if (started) basFreeLibraryExt(ELK_INIT_LIGHT);
     return 0;
 }
 

@@ -30,4 +30,10 @@ std::wstring statusText(unsigned long code) {
     return text;
 }
 
+LightStart::LightStart() : started_(basInitLibraryExt(ELK_INIT_LIGHT) == 0) {}
+
+LightStart::~LightStart() {
+    if (started_) basFreeLibraryExt(ELK_INIT_LIGHT);
+}
+
 }  // namespace elkctl

@@ -12,4 +12,18 @@ void printError(const std::wstring& text);
 // The text of a status code from the library, in its language.
 std::wstring statusText(unsigned long code);
 
+// Starts the library lightly for one command, so that texts come in the
+// configured language when an installation is found; the built-in texts
+// answer otherwise.
+class LightStart {
+public:
+    LightStart();
+    ~LightStart();
+    LightStart(const LightStart&) = delete;
+    LightStart& operator=(const LightStart&) = delete;
+
+private:
+    bool started_;
+};
+
 }  // namespace elkctl

@@ -1,0 +1,46 @@
+# Versions and system versions; Base64 and the stored-text encoding.
+elk_family_sources(
+    CORE
+        core/version.cpp
+        core/osversion.cpp
+        core/base64.cpp
+        core/strcode.cpp
+    WINDOWS
+        versions.cpp
+        osname.cpp
+        encoding.cpp
+    CORE_TESTS
+        version_test.cpp
+        osversion_test.cpp
+        base64_test.cpp
+        strcode_test.cpp
+)
+# Quick sort; text replacement, digest and buffers.
+elk_family_sources(
+    CORE
+        core/textreplace.cpp
+    WINDOWS
+        sort.cpp
+        textbuffers.cpp
+    CORE_TESTS
+        quicksort_test.cpp
+        textreplace_test.cpp
+)
+# Time and number text; display names and labels; web addresses.
+elk_family_sources(
+    CORE
+        core/timetext.cpp
+        core/labels.cpp
+        core/pathfit.cpp
+        core/weburl.cpp
+    WINDOWS
+        timetext.cpp
+        labels.cpp
+        labels_files.cpp
+        weburl.cpp
+    CORE_TESTS
+        timetext_test.cpp
+        labels_test.cpp
+        pathfit_test.cpp
+        weburl_test.cpp
+)
