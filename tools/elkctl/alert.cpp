@@ -16,17 +16,6 @@ namespace elkctl {
 
 namespace {
 
-std::wstring codeText(DWORD code) {
-    // Windows and 42xxx codes read best in decimal, the suite's families in hex.
-    wchar_t number[32];
-    if (code <= 0xFFFF)
-        _snwprintf(number, ARRAYSIZE(number), L"%lu (0x%08lX)", code, code);
-    else
-        _snwprintf(number, ARRAYSIZE(number), L"0x%08lX", code);
-    number[ARRAYSIZE(number) - 1] = L'\0';
-    return std::wstring(number) + L" " + statusText(code);
-}
-
 int usageError(const std::wstring& text) {
     printError(L"elkctl: " + text + L"\n"
                L"usage: elkctl alert --sender S --message M [--attach FILE]... RECIPIENT...\n");

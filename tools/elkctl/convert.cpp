@@ -13,13 +13,6 @@ namespace elkctl {
 
 namespace {
 
-std::wstring hex32(DWORD value) {
-    wchar_t text[16];
-    _snwprintf(text, ARRAYSIZE(text), L"0x%08lX", value);
-    text[ARRAYSIZE(text) - 1] = L'\0';
-    return text;
-}
-
 bool parseNumber(const wchar_t* text, DWORD* value) {
     wchar_t* end = nullptr;
     unsigned long v = std::wcstoul(text, &end, 0);
@@ -28,10 +21,6 @@ bool parseNumber(const wchar_t* text, DWORD* value) {
     return true;
 }
 
-int failed(const wchar_t* what, DWORD status) {
-    printError(std::wstring(L"elkctl: ") + what + L": " + hex32(status) + L" " + statusText(status) + L"\n");
-    return 1;
-}
 
 
 std::string toUtf8(const wchar_t* text) {
@@ -84,7 +73,7 @@ int storedText(DWORD(WINAPI* coder)(wchar_t*, const wchar_t*, DWORD*), const wch
         print(L"\n");  // an empty text
         return 0;
     }
-    return failed(what, status);
+    return reportFailure(what, status);
 }
 
 }  // namespace
@@ -106,7 +95,7 @@ int version(int argc, wchar_t** argv) {
         if (!parseNumber(argv[1], &high) || !parseNumber(argv[2], &low)) return 2;
         LightStart texts;
         wchar_t text[64];
-        if (basVersion2String(text, ARRAYSIZE(text), high, low) < 0) return failed(L"version", ERROR_INSUFFICIENT_BUFFER);
+        if (basVersion2String(text, ARRAYSIZE(text), high, low) < 0) return reportFailure(L"version", ERROR_INSUFFICIENT_BUFFER);
         print(std::wstring(text) + L"\n");
         return 0;
     }
@@ -118,7 +107,7 @@ int osString(int argc, wchar_t**) {
     LightStart texts;
     wchar_t name[260];
     DWORD status = basCreateOSString(nullptr, name, ARRAYSIZE(name));
-    if (status != 0) return failed(L"os-string", status);
+    if (status != 0) return reportFailure(L"os-string", status);
     std::wstring out = std::wstring(L"Release: ") + name + L"\n";
     OSVERSIONINFOEXW record = {};
     record.dwOSVersionInfoSize = sizeof record;
@@ -149,7 +138,7 @@ int base64(int argc, wchar_t** argv) {
         bytes.resize(count);
         if (status != 0) {
             if (!bytes.empty()) print(showBytes(bytes) + L"\n");
-            return failed(L"base64", status);
+            return reportFailure(L"base64", status);
         }
         print(showBytes(bytes) + L"\n");
         return 0;

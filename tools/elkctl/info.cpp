@@ -38,13 +38,7 @@ std::wstring osClass() {
 int info(int argc, wchar_t**) {
     if (argc != 0) return 2;
     DWORD rc = basInitLibraryExt(0);
-    if (rc != 0) {
-        wchar_t line[64];
-        _snwprintf(line, ARRAYSIZE(line), L"elkctl: start-up failed: 0x%08lX ", rc);
-        line[ARRAYSIZE(line) - 1] = L'\0';
-        printError(line + statusText(rc) + L"\n");
-        return 1;
-    }
+    if (rc != 0) return reportFailure(L"start-up failed", rc);
     const wchar_t* locale = _wsetlocale(LC_ALL, nullptr);
     std::wstring text;
     auto row = [&](const wchar_t* name, const std::wstring& value) {

@@ -23,13 +23,6 @@ int usageError(const std::wstring& text) {
     return 2;
 }
 
-std::wstring codeText(DWORD code) {
-    wchar_t number[32];
-    _snwprintf(number, ARRAYSIZE(number), code <= 0xFFFF ? L"%lu" : L"0x%08lX", code);
-    number[ARRAYSIZE(number) - 1] = L'\0';
-    return std::wstring(number) + L" " + statusText(code);
-}
-
 // What a failure of smtpSendMail means for the person who asked for the mail.
 const wchar_t* failureText(DWORD code) {
     switch (code) {

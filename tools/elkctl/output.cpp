@@ -30,6 +30,28 @@ std::wstring statusText(unsigned long code) {
     return text;
 }
 
+std::wstring hex32(unsigned long value) {
+    wchar_t text[16];
+    _snwprintf(text, ARRAYSIZE(text), L"0x%08lX", value);
+    text[ARRAYSIZE(text) - 1] = L'\0';
+    return text;
+}
+
+std::wstring codeText(unsigned long code) {
+    wchar_t number[32];
+    if (code <= 0xFFFF)
+        _snwprintf(number, ARRAYSIZE(number), L"%lu (0x%08lX)", code, code);
+    else
+        _snwprintf(number, ARRAYSIZE(number), L"0x%08lX", code);
+    number[ARRAYSIZE(number) - 1] = L'\0';
+    return std::wstring(number) + L" " + statusText(code);
+}
+
+int reportFailure(const std::wstring& what, unsigned long code) {
+    printError(L"elkctl: " + what + L": " + hex32(code) + L" " + statusText(code) + L"\n");
+    return 1;
+}
+
 LightStart::LightStart() : started_(basInitLibraryExt(ELK_INIT_LIGHT) == 0) {}
 
 LightStart::~LightStart() {

@@ -12,6 +12,16 @@ void printError(const std::wstring& text);
 // The text of a status code from the library, in its language.
 std::wstring statusText(unsigned long code);
 
+// "0x0000002A".
+std::wstring hex32(unsigned long value);
+
+// A status code as a person reads it: Windows and 42xxx codes in decimal
+// (with their hex form), the suite's families in hex; then its text.
+std::wstring codeText(unsigned long code);
+
+// Prints "elkctl: WHAT: 0xCODE text" to standard error and returns 1.
+int reportFailure(const std::wstring& what, unsigned long code);
+
 // Starts the library lightly for one command, so that texts come in the
 // configured language when an installation is found; the built-in texts
 // answer otherwise.

@@ -16,13 +16,6 @@ namespace elkctl {
 
 namespace {
 
-int fail(const std::wstring& what, DWORD code) {
-    wchar_t number[16];
-    _snwprintf(number, ARRAYSIZE(number), L"0x%08lX", code);
-    number[ARRAYSIZE(number) - 1] = L'\0';
-    printError(L"elkctl: " + what + L": " + number + L" " + statusText(code) + L"\n");
-    return 1;
-}
 
 int usageError(const std::wstring& text) {
     printError(L"elkctl: " + text + L"\n");
@@ -115,18 +108,18 @@ int regCommand(int argc, wchar_t** argv) {
         if (kind == Kind::String) {
             std::vector<wchar_t> text(32768);
             if (DWORD rc = basGetStringValue(root, name, text.data(), static_cast<DWORD>(text.size())))
-                return fail(what, rc);
+                return reportFailure(what, rc);
             print(std::wstring(text.data()) + L"\n");
         } else if (kind == Kind::Dword) {
             DWORD value = 0;
-            if (DWORD rc = basGetDWORDValue(root, name, &value)) return fail(what, rc);
+            if (DWORD rc = basGetDWORDValue(root, name, &value)) return reportFailure(what, rc);
             wchar_t line[40];
             _snwprintf(line, ARRAYSIZE(line), L"%lu (0x%08lX)\n", value, value);
             line[ARRAYSIZE(line) - 1] = L'\0';
             print(line);
         } else {
             std::vector<BYTE> bytes;
-            if (DWORD rc = readBinary(root, name, bytes)) return fail(what, rc);
+            if (DWORD rc = readBinary(root, name, bytes)) return reportFailure(what, rc);
             print(hexBytes(bytes) + L"\n");
         }
         return 0;
@@ -145,11 +138,11 @@ int regCommand(int argc, wchar_t** argv) {
             if (!parseHex(text, bytes)) return usageError(std::wstring(L"not hex bytes: ") + text);
             rc = basStoreBinaryValue(root, name, bytes.data(), static_cast<DWORD>(bytes.size()));
         }
-        return rc ? fail(what, rc) : 0;
+        return rc ? reportFailure(what, rc) : 0;
     }
     if (action == L"delete" && words.size() == 2) {
         DWORD rc = basDeleteValue(root, name);
-        return rc ? fail(what, rc) : 0;
+        return rc ? reportFailure(what, rc) : 0;
     }
     return usageError(L"usage: reg get|set|delete NAME [VALUE] [--user] [--dword|--binary]");
 }
@@ -184,7 +177,7 @@ int passwordAction(const std::vector<const wchar_t*>& words) {
         std::wstring password = passwordArgument(words[1]);
         if (action == L"set") {
             DWORD rc = basResPwdSet(password.c_str());
-            return rc ? fail(L"password set", rc) : 0;
+            return rc ? reportFailure(L"password set", rc) : 0;
         }
         if (basResPwdIsEmpty()) {
             print(L"no password is stored\n");
@@ -196,7 +189,7 @@ int passwordAction(const std::vector<const wchar_t*>& words) {
     }
     if (action == L"delete" && words.size() == 1) {
         DWORD rc = basResPwdDeletePassword();
-        return rc ? fail(L"password delete", rc) : 0;
+        return rc ? reportFailure(L"password delete", rc) : 0;
     }
     if (action == L"flags" && words.size() == 1) {
         wchar_t line[80];
@@ -210,7 +203,7 @@ int passwordAction(const std::vector<const wchar_t*>& words) {
         DWORD flags;
         if (!parseNumber(words[1], flags)) return usageError(std::wstring(L"not a 32-bit number: ") + words[1]);
         DWORD rc = basResPwdFlagsSet(flags);
-        return rc ? fail(L"password flags", rc) : 0;
+        return rc ? reportFailure(L"password flags", rc) : 0;
     }
     return usageError(L"usage: password set|check PASSWORD|-, password delete, password flags [VALUE]");
 }
@@ -228,11 +221,11 @@ int reg(int argc, wchar_t** argv) {
 
 int password(int argc, wchar_t** argv) {
     if (argc < 1) return usageError(L"usage: password set|check PASSWORD|-, password delete, password flags [VALUE]");
-    if (DWORD rc = basInitLibraryExt(ELK_INIT_LIGHT)) return fail(L"start-up", rc);
+    if (DWORD rc = basInitLibraryExt(ELK_INIT_LIGHT)) return reportFailure(L"start-up", rc);
     std::vector<const wchar_t*> words(argv, argv + argc);
     int result;
     if (DWORD rc = basResPwdOpen())
-        result = fail(L"password file", rc);
+        result = reportFailure(L"password file", rc);
     else {
         result = passwordAction(words);
         basResPwdClose();

@@ -67,13 +67,7 @@ int codepage(int argc, wchar_t** argv) {
         return 2;
     }
     DWORD rc = basInitLibraryExt(ELK_INIT_LIGHT | ELK_INIT_NO_LOCALES);
-    if (rc != 0) {
-        wchar_t line[64];
-        _snwprintf(line, ARRAYSIZE(line), L"elkctl: start-up failed: 0x%08lX ", rc);
-        line[ARRAYSIZE(line) - 1] = L'\0';
-        printError(line + statusText(rc) + L"\n");
-        return 1;
-    }
+    if (rc != 0) return reportFailure(L"start-up failed", rc);
     DWORD charset = basGetCharacterSet();
     std::wstring text;
     text += L"Language id:         " + number(basGetLanguage()) + L"\n";
