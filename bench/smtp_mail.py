@@ -5,8 +5,9 @@ local SMTP server (aiosmtpd) in the same run. Prints both times, their ratio,
 and the client's peak memory for a 3 MB and a 30 MB attachment (streaming
 keeps it flat).
 
-    bench/smtp_mail.py [BIN]      BIN: the Windows build's bin folder
-                                  (default build/win32/bin)
+    bench/smtp_mail.py [BIN]      BIN: a Windows build's bin folder (default
+                                  build/win32/bin where 32-bit code runs,
+                                  else build/win64/bin)
 
 Needs the Windows build (elkctl and the suite's DLLs), Wine, python3-aiosmtpd
 and curl (installed with apt-get when missing and run as root).
@@ -22,6 +23,7 @@ import time
 from aiosmtpd.controller import Controller
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+WINE_RUN = os.path.join(ROOT, "scripts", "wine-run.sh")
 
 
 class Sink:
@@ -76,13 +78,20 @@ def timed(command, env=None):
 
 
 def main():
-    bin_dir = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build", "win32", "bin"))
+    # The build that runs here (the i686 one wherever 32-bit code runs), or
+    # the given build folder's bin; its Wine architecture is the folder's name.
+    arch = subprocess.run([WINE_RUN, "--default-arch"], check=True, capture_output=True, text=True).stdout.strip()
+    bin_dir = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build", arch, "bin"))
+    build_name = os.path.basename(os.path.dirname(bin_dir))
+    if build_name in ("win32", "win64"):
+        arch = build_name
     if shutil.which("curl") is None:
         subprocess.run(["apt-get", "install", "-y", "-q", "curl"], check=True)
     work = tempfile.mkdtemp(prefix="elk-bench-")
     env = dict(os.environ)
     env.setdefault("WINEPREFIX", os.path.join(os.path.dirname(bin_dir), "wineprefix"))
     env["WINEDEBUG"] = "-all"
+    env["WINEARCH"] = arch
     for name in ("TARVO_PROGRAM_PATH", "TARVO_DATA_PATH", "TARVO_LOG_PATH"):
         env.pop(name, None)
     sink = Sink()
@@ -96,9 +105,9 @@ def main():
             with open(files[mb], "wb") as f:
                 f.write(os.urandom(mb * 1024 * 1024))
         # One Wine server for the whole run, stopped at the end.
-        subprocess.call(["wineserver", "-p"], env=env, stdin=subprocess.DEVNULL,
+        subprocess.call([WINE_RUN, "wineserver", "-p"], env=env, stdin=subprocess.DEVNULL,
                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        elkctl = ["wine", os.path.join(program, "elkctl.exe"), "mail",
+        elkctl = [WINE_RUN, os.path.join(program, "elkctl.exe"), "mail",
                   "--server", f"127.0.0.1:{controller.port}", "--from", "bench@example.com",
                   "--to", "sink@example.com", "--subject", "bench", "--text", "benchmark"]
         timed(elkctl, env)  # warms Wine up
@@ -110,6 +119,7 @@ def main():
                                         "--mail-from", "bench@example.com", "--mail-rcpt", "sink@example.com",
                                         "-F", f"=@{files[30]};encoder=base64"])
         elk_seconds, elk_kib = results[30]
+        print(f"build: {arch} ({bin_dir})")
         print(f"server received {len(sink.sizes)} mails; the 30 MB ones: {sink.sizes[-2]} and {sink.sizes[-1]} bytes")
         print(f"elkctl mail, 30 MB attachment: {elk_seconds:.2f} s (of which ~{start_only:.2f} s Wine and "
               f"library start for any mail), peak memory {elk_kib / 1024:.1f} MiB")
@@ -118,7 +128,7 @@ def main():
         print(f"ratio elkctl / curl: {elk_seconds / curl_seconds:.2f} "
               f"(without the start-up: {(elk_seconds - start_only) / curl_seconds:.2f})")
     finally:
-        subprocess.call(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.call([WINE_RUN, "wineserver", "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         controller.stop()
         shutil.rmtree(work, ignore_errors=True)
 

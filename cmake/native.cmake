@@ -17,7 +17,7 @@ endforeach()
 
 add_executable(core_tests ${ELK_CORE_TESTS})
 target_link_libraries(core_tests PRIVATE elkcore gmock_main)
-add_test(NAME core COMMAND core_tests)
+add_test(NAME native/core COMMAND core_tests)
 
 # A libFuzzer target over the core, with a short run as a test: a fixed seed,
 # the committed seed corpus, and new inputs written into the build folder.
@@ -29,7 +29,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
         target_link_libraries(fuzz_${name} PRIVATE elkcore)
         set(work ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
         file(MAKE_DIRECTORY ${work})
-        add_test(NAME fuzz_${name}
+        add_test(NAME native/fuzz_${name}
                  COMMAND fuzz_${name} -seed=1 -max_total_time=4 -print_final_stats=1 ${work}
                          ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
     endfunction()

@@ -66,14 +66,35 @@ function(elk_test name)
     elk_link(${name} ${A_DLLS})
 endfunction()
 
+# Which build a test belongs to: the start of its CTest name, and the Wine
+# architecture of its prefix (scripts/wine-run.sh picks loader and server by it).
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(ELK_BUILD x86_64)
+    set(ELK_WINEARCH win64)
+else()
+    set(ELK_BUILD i686)
+    set(ELK_WINEARCH win32)
+endif()
+set(ELK_WINE_ENV "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEARCH=${ELK_WINEARCH};WINEDEBUG=-all")
+
+# A CTest entry "<build>/<name>" running `program` under Wine, directly or
+# through a HARNESS (a Python script that starts a peer and is given the Wine
+# command line); PROPERTIES go to set_tests_properties.
 function(elk_add_test name program)
-    cmake_parse_arguments(A "" "" "ARGS;ENV" ${ARGN})
-    add_test(NAME ${name} COMMAND ${program} ${A_ARGS})
-    set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all;${A_ENV}"
+    cmake_parse_arguments(A "" "" "ARGS;ENV;HARNESS;PROPERTIES" ${ARGN})
+    set(test ${ELK_BUILD}/${name})
+    if(A_HARNESS)
+        add_test(NAME ${test} COMMAND /usr/bin/python3 ${A_HARNESS}
+                 ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh $<TARGET_FILE:${program}> ${A_ARGS})
+    else()
+        add_test(NAME ${test} COMMAND ${program} ${A_ARGS})
+    endif()
+    set_tests_properties(${test} PROPERTIES
+        ENVIRONMENT "${ELK_WINE_ENV};${A_ENV}"
         # A hung program (a crash caught by Wine's debugger, a lost peer) must
         # not stall the whole run.
-        TIMEOUT 300)
+        TIMEOUT 300
+        ${A_PROPERTIES})
 endfunction()
 
 add_subdirectory(suite)

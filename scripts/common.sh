@@ -1,17 +1,71 @@
-# Shared by the test and demo scripts: folders and the Wine server of the run.
+# Shared by the test, demo and Wine scripts: the build folders and the one
+# place that decides how a Windows program of either build starts.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build"
-export WINEPREFIX="$build/win32/wineprefix" WINEDEBUG=-all
+export WINEDEBUG=-all
 
-configure_windows() {
-    cmake -S "$root" -B "$build/win32" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+# The two Windows builds by their Wine architecture: win32 is the shipped
+# i686 build, win64 the x86_64 build of the same sources.
+toolchain_win32=mingw-i686
+toolchain_win64=mingw-x86_64
+
+# Whether this machine executes 32-bit x86 code: some kernels run 64-bit user
+# code only, and execve of an i386 program fails there with ENOEXEC. Found out
+# by starting the 32-bit loader once.
+wine32_runs() {
+    [ -z "${wine32_reason+set}" ] || return "$wine32_status"
+    wine32_reason=$(/usr/lib/wine/wine --version 2>&1 >/dev/null) && wine32_status=0 || wine32_status=1
+    [ "$wine32_status" -eq 0 ] || wine32_reason="/usr/lib/wine/wine: ${wine32_reason##*: }"
+    return "$wine32_status"
 }
 
-# Creates the private prefix once, then keeps one Wine server for the whole
-# run so that every program starts quickly; it is stopped when the script ends.
+# The build that runs here by default: the i686 one wherever 32-bit code runs.
+default_wine_arch() {
+    if wine32_runs; then echo win32; else echo win64; fi
+}
+
+# Selects the loader, the server and the private prefix of one build. Debian's
+# `wine` starts the 32-bit loader whenever it is installed and its
+# `wineserver` the 64-bit server when both are, so both are named here.
+#   wine_use ARCH [PREFIX]    ARCH: win32 or win64; PREFIX defaults to the build's own
+wine_use() {
+    local arch=$1
+    case "$arch" in
+        win32) WINELOADER=/usr/lib/wine/wine WINESERVER=/usr/lib/wine/wineserver32 ;;
+        win64) WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64 ;;
+        *) echo "wine_use: unknown architecture '$arch'" >&2; return 2 ;;
+    esac
+    export WINEARCH=$arch WINELOADER WINESERVER
+    export WINEPREFIX="${2:-$build/$arch/wineprefix}"
+}
+
+configure_windows() {
+    local arch=$1 toolchain="toolchain_$1"
+    cmake -S "$root" -B "$build/$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/${!toolchain}.cmake" >/dev/null
+}
+
+# Creates each build's prefix once (side by side), then keeps one Wine server
+# per prefix for the whole run so that every program starts quickly; all are
+# stopped when the script ends.
+#   start_wine ARCH...
+wine_servers=()
 start_wine() {
-    mkdir -p "$build/win32"
-    "$root/scripts/wine-run.sh" cmd.exe /c exit 0 >/dev/null 2>&1 || true
-    wineserver -p 2>/dev/null || true  # already running is fine
-    trap 'wineserver -k 2>/dev/null || true' EXIT
+    local arch
+    for arch in "$@"; do
+        (
+            wine_use "$arch"
+            mkdir -p "$WINEPREFIX"
+            "$root/scripts/wine-run.sh" cmd.exe /c exit 0 >/dev/null 2>&1 || true
+            "$WINESERVER" -p 2>/dev/null || true  # already running is fine
+        ) &
+        wine_servers+=("$arch")
+    done
+    trap stop_wine EXIT
+    wait
+}
+stop_wine() {
+    local arch
+    for arch in "${wine_servers[@]}"; do
+        (wine_use "$arch"; "$WINESERVER" -k 2>/dev/null || true)
+    done
 }

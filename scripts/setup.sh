@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build clang libclang-rt-14-dev googletest libbenchmark-dev libssl-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 libz-mingw-w64-dev
-    wine wine32:i386 xvfb xauth
+    wine wine64 wine32:i386 xvfb xauth
     python3-aiosmtpd
     locales
 )

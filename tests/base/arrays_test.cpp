@@ -112,13 +112,39 @@ TEST(Arrays, CopiesNeverShareABlock) {
 }
 
 TEST(Arrays, ImpossibleSizesFailWithoutChange) {
+    // Counts beyond 32 bits fail in either build, before any allocation.
     CMyDWORDArray a;
     a.Add(4);
-    EXPECT_EQ(a.SetSize(0xFFFFFFFFu), static_cast<UINT>(ERROR_NOT_ENOUGH_MEMORY));
     a.SetGrow(0x80000000u);
-    EXPECT_EQ(a.SetSize(2), static_cast<UINT>(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_EQ(a.SetSize(0x80000001u), static_cast<UINT>(ERROR_NOT_ENOUGH_MEMORY)) << "capacity 2^32";
     EXPECT_EQ(values(a), (std::vector<DWORD>{4}));
-    EXPECT_EQ(a.SetAtGrow(0xFFFFFFFFu, 1), static_cast<UINT>(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_EQ(a.SetAtGrow(0xFFFFFFFFu, 1), static_cast<UINT>(ERROR_NOT_ENOUGH_MEMORY)) << "count 2^32";
+    EXPECT_EQ(values(a), (std::vector<DWORD>{4}));
+}
+
+TEST(Arrays, BlocksBeyondTheAddressSpace) {
+    CMyDWORDArray a;
+    a.Add(4);
+    if (sizeof(void*) == 4) {
+        // 16 GiB, and 8 GiB through the growth step, cannot be addressed.
+        EXPECT_EQ(a.SetSize(0xFFFFFFFFu), static_cast<UINT>(ERROR_NOT_ENOUGH_MEMORY));
+        a.SetGrow(0x80000000u);
+        EXPECT_EQ(a.SetSize(2), static_cast<UINT>(ERROR_NOT_ENOUGH_MEMORY));
+        EXPECT_EQ(values(a), (std::vector<DWORD>{4}));
+    } else {
+        // The 64-bit build can address 16 GiB: the block is granted or refused
+        // for want of memory, and the array stays whole either way.
+        UINT rc = a.SetSize(0xFFFFFFFFu);
+        if (rc == 0) {
+            EXPECT_EQ(a.GetSize(), 0xFFFFFFFFu);
+            EXPECT_EQ(a.GetAt(0), 4u);
+            a.SetAt(0xFFFFFFFEu, 7);
+            EXPECT_EQ(a.GetAt(0xFFFFFFFEu), 7u);
+        } else {
+            EXPECT_EQ(rc, static_cast<UINT>(ERROR_NOT_ENOUGH_MEMORY));
+            EXPECT_EQ(values(a), (std::vector<DWORD>{4}));
+        }
+    }
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ using elktest::InstallTree;
 
 DWORD extensionCalls(HMODULE module) {
     using Calls = DWORD(WINAPI*)(void);
-    auto calls = reinterpret_cast<Calls>(GetProcAddress(module, "ExtensionLibCalls"));
+    auto calls = reinterpret_cast<Calls>(reinterpret_cast<void*>(GetProcAddress(module, "ExtensionLibCalls")));
     return calls ? calls() : 0xFFFFFFFF;
 }
 
