@@ -43,13 +43,6 @@ private:
     char* text_ = nullptr;
 };
 
-// The client's socket: shut down and closed through the TCP layer.
-struct SocketTraits {
-    using Type = SOCKET;
-    static Type invalid() { return INVALID_SOCKET; }
-    static void close(Type s) { tcpClose(s); }
-};
-using UniqueSocket = Unique<SocketTraits>;
 
 class File : public smtp::AttachmentFile {
 public:

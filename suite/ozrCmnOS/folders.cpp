@@ -33,12 +33,7 @@ DWORD removeFolder(const wchar_t* path, DWORD flags) {
     return removeEntry(path, flags, [](const wchar_t* p) { return RemoveDirectoryW(p) != FALSE; });
 }
 
-struct FindTraits {
-    using Type = HANDLE;
-    static Type invalid() { return INVALID_HANDLE_VALUE; }
-    static void close(Type h) { FindClose(h); }
-};
-using UniqueFind = elk::Unique<FindTraits>;
+using elk::UniqueFind;
 
 bool isLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
