@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <lm.h>
 
+#include <optional>
 #include <utility>
 
 #include "base/core/osclass.h"
@@ -57,39 +58,117 @@ void readDomainName() {
     freeBuffer(buffer);
 }
 
-DWORD startUp(DWORD flags) {
-    if (DWORD rc = cmnbInit(flags & kReducedStart ? 1 : 0)) return rc;
+// The code a shut-down reports: the latest release that failed. It outlives
+// every other member of the running state and hands the code on last.
+struct ReleaseResult {
+    DWORD code = 0;
+    DWORD* out = nullptr;
+    void note(DWORD rc) {
+        if (rc) code = rc;
+    }
+    ~ReleaseResult() {
+        if (out) *out = code;
+    }
+};
+
+// The suite's base library, from cmnbInit to cmnbFree.
+class SuiteBase {
+public:
+    DWORD start(DWORD flags) {
+        DWORD rc = cmnbInit(flags & kReducedStart ? 1 : 0);
+        started_ = rc == 0;
+        return rc;
+    }
+    ~SuiteBase() {
+        if (started_) cmnbFree(0);
+    }
+
+private:
+    bool started_ = false;
+};
+
+// The INI path: empty before the first start-up and again after a failed one
+// or the last shut-down, so that nothing goes on using the settings of an
+// installation the library no longer runs on.
+struct IniPath {
+    void set() { basCreatePath(fsGetTarvoDataPath(), L"Tarvo5.ini", g_state.iniPath, ARRAYSIZE(g_state.iniPath)); }
+    ~IniPath() { g_state.iniPath[0] = L'\0'; }
+};
+
+// The base language module that the language step chose; unloaded plainly.
+struct LanguageModule {
+    ReleaseResult& result;
+    DWORD load(DWORD flags) { return basReinitLanguage(flags); }
+    ~LanguageModule() {
+        if (HMODULE module = std::exchange(g_state.baseLanguage, nullptr))
+            if (!FreeLibrary(module)) result.note(GetLastError());
+    }
+};
+
+// The network layer with its socket watchdog.
+struct NetworkLayer {
+    ReleaseResult& result;
+    bool started = false;
+    // A failed network start does not fail the start-up.
+    void start() {
+        startNetwork();
+        started = true;
+    }
+    ~NetworkLayer() {
+        if (started) result.note(stopNetwork());
+    }
+};
+
+// What the first start-up brings up, one member per service in the order of
+// the start-up; destruction takes them down in reverse. The sound lock is
+// made before the network starts, so that the shut-down stops the network
+// first and a failed sound stop outranks a failed network stop.
+class Running {
+public:
+    DWORD start(DWORD flags);
+    // Takes everything down: the code of the latest release that failed.
+    static DWORD stop(std::optional<Running>& running) {
+        DWORD code = 0;
+        running->result_.out = &code;
+        running.reset();
+        return code;
+    }
+
+private:
+    ReleaseResult result_;
+    SuiteBase base_;
+    IniPath iniPath_;
+    LanguageModule language_{result_};
+    std::optional<CriticalSection> soundLock_;
+    NetworkLayer network_{result_};
+
+public:
+    CRITICAL_SECTION* soundLock() { return soundLock_ ? &soundLock_->get() : nullptr; }
+};
+
+std::optional<Running> g_running;
+
+DWORD Running::start(DWORD flags) {
+    if (DWORD rc = base_.start(flags)) return rc;
     if (DWORD rc = classifySystem()) return rc;
-    if (!(flags & ELK_INIT_NO_CRASH_REPORT)) g_state.crashHandlerInstalled = installCrashHandler();
-    g_state.netDomain[0] = g_state.netUser[0] = g_state.iniPath[0] = g_state.languagePath[0] = L'\0';
+    g_state.netDomain[0] = g_state.netUser[0] = g_state.languagePath[0] = L'\0';
     if (!isDirectory(fsGetTarvoProgramPath()) || !isDirectory(fsGetTarvoDataPath())) return ELK_E_FOLDER_MISSING;
-    basCreatePath(fsGetTarvoDataPath(), L"Tarvo5.ini", g_state.iniPath, ARRAYSIZE(g_state.iniPath));
-    if (DWORD rc = basReinitLanguage(flags)) return rc;
+    iniPath_.set();
+    if (DWORD rc = language_.load(flags)) return rc;
     if (!(flags & ELK_INIT_LIGHT)) {
         DWORD size = ARRAYSIZE(g_state.computerName);
         if (!GetComputerNameW(g_state.computerName, &size)) return GetLastError();
         readDomainName();
-        startNetwork();
-        createSoundLock();
+        soundLock_.emplace();
+        network_.start();
     }
     return 0;
 }
 
-// The part of the shut-down that also undoes a failed start-up; the latest
-// failure's code wins.
-DWORD releaseCore(DWORD rc) {
-    if (HMODULE module = std::exchange(g_state.baseLanguage, nullptr))
-        if (!FreeLibrary(module)) rc = GetLastError();
-    if (DWORD e = releaseAutoComplete()) rc = e;
-    if (g_state.crashHandlerInstalled) {
-        removeCrashHandler();
-        g_state.crashHandlerInstalled = false;
-    }
-    cmnbFree(0);
-    return rc;
-}
-
 }  // namespace
+
+CRITICAL_SECTION* soundLock() { return g_running ? g_running->soundLock() : nullptr; }
+
 }  // namespace elk
 
 using elk::g_state;
@@ -99,10 +178,11 @@ extern "C" {
 DWORD WINAPI basInitLibraryExt(DWORD flags) {
     elk::Lock lock(g_state.libraryLock);
     if (g_state.refCount++ != 0) return 0;
-    DWORD rc = elk::startUp(flags);
+    elk::g_running.emplace();
+    DWORD rc = elk::g_running->start(flags);
     if (rc != 0) {
         g_state.refCount = 0;
-        elk::releaseCore(0);
+        elk::g_running.reset();
     }
     return rc;
 }
@@ -111,17 +191,13 @@ DWORD WINAPI basInitLibrary(BOOL crashReports) {
     return basInitLibraryExt(crashReports ? 0 : ELK_INIT_NO_CRASH_REPORT);
 }
 
-DWORD WINAPI basFreeLibraryExt(DWORD flags) {
+// What started is taken down whatever the flags say: a full start-up freed
+// with ELK_INIT_LIGHT would otherwise leave the watchdog running.
+DWORD WINAPI basFreeLibraryExt(DWORD) {
     elk::Lock lock(g_state.libraryLock);
     // A shut-down without a start-up must not wrap the count.
     if (g_state.refCount == 0 || --g_state.refCount != 0) return 0;
-    DWORD rc = 0;
-    if (!(flags & ELK_INIT_LIGHT)) {
-        DWORD network = elk::stopNetwork();
-        DWORD sound = elk::stopSound();
-        rc = sound ? sound : network;
-    }
-    return elk::releaseCore(rc);
+    return elk::Running::stop(elk::g_running);
 }
 
 DWORD WINAPI basFreeLibrary(void) { return basFreeLibraryExt(0); }

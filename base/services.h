@@ -1,26 +1,18 @@
-// The services that the start-up brings up after the core state and the
-// shut-down takes down again. Each lives with its own family; the start-up
-// only calls these steps.
+// What other families contribute to the library's start-up and shut-down
+// (base/lifecycle.cpp), which owns when they run.
 #pragma once
 #include <windows.h>
 
 namespace elk {
 
-// Crash reports: true when a process-wide handler was installed.
-bool installCrashHandler();
-void removeCrashHandler();
-
-// Network layer with its socket watchdog (net/tcp.cpp).
+// Network layer with its socket watchdog (net/): started by the first full
+// start-up, stopped by the last shut-down; 0 or the code of the latest
+// release that failed.
 DWORD startNetwork();
 DWORD stopNetwork();
 
-// Sound service: the start-up creates its lock, the shut-down stops playing,
-// purges and unloads, and deletes the lock.
-void createSoundLock();
-DWORD stopSound();
-
-// Auto-completion library loaded on demand by the file services; 0 or the
-// code of a failed unload.
-DWORD releaseAutoComplete();
+// The sound family's lock: there from the first full start-up to the last
+// shut-down, null otherwise.
+CRITICAL_SECTION* soundLock();
 
 }  // namespace elk

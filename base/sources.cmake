@@ -5,7 +5,6 @@ elk_family_sources(
     WINDOWS
         dllmain.cpp
         lifecycle.cpp
-        services.cpp
         paths.cpp
         arrays.cpp
         threadstop.cpp

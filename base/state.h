@@ -14,7 +14,6 @@ struct State {
     DWORD osClass;
     WORD language;
     HMODULE baseLanguage;
-    bool crashHandlerInstalled;
     wchar_t iniPath[520];
     wchar_t languagePath[520];
     wchar_t localeName[96] = L"English";

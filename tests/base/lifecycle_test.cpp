@@ -33,6 +33,7 @@ TEST_F(Lifecycle, FirstStartUpBuildsTheState) {
     EXPECT_FALSE(basIsOS(ELK_OS_NT4 | ELK_OS_NT50 | ELK_OS_NT51 | ELK_OS_95 | ELK_OS_98 | ELK_OS_ME));
     EXPECT_EQ(basFreeLibraryExt(0), 0u);
     EXPECT_EQ(basGetBaseLang(), nullptr);
+    EXPECT_STREQ(basGetIniPath(), L"") << "the settings of a stopped library are not read";
 }
 
 TEST_F(Lifecycle, LaterStartUpsOnlyCount) {
@@ -90,6 +91,8 @@ TEST_F(Lifecycle, NoLanguageModuleFailsTheStartUp) {
     InstallTree bare;
     bare.point();
     EXPECT_EQ(basInitLibraryExt(0), ELK_E_FOLDER_MISSING);
+    // The language step failed after the INI path was composed; the undo empties it.
+    EXPECT_STREQ(basGetIniPath(), L"");
     EXPECT_EQ(basGetLanguage(), 0);
     EXPECT_EQ(std::wstring(basGetLanguagePath()), bare.program() + L"\\0");
     EXPECT_EQ(basGetBaseLang(), nullptr);

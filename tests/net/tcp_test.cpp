@@ -308,6 +308,12 @@ TEST(NetworkStart, CountedWithTheLibrary) {
     EXPECT_LT(threadsOfThisProcess(), running) << "the last stop left the watchdog running";
     length = sizeof buffer;
     EXPECT_EQ(tcpRecv(s, buffer, &length, 0, 0), static_cast<DWORD>(WSANOTINITIALISED));
+    // A full start freed with the light flag still takes its layer down.
+    ASSERT_EQ(basInitLibraryExt(0), 0u);
+    EXPECT_EQ(basFreeLibraryExt(ELK_INIT_LIGHT), 0u);
+    EXPECT_LT(threadsOfThisProcess(), running);
+    length = sizeof buffer;
+    EXPECT_EQ(tcpRecv(s, buffer, &length, 0, 0), static_cast<DWORD>(WSANOTINITIALISED));
     closesocket(s);
     WSACleanup();
 }
