@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "storage/core/regvalue.h"
-#include "storage/core/resp.h"
+#include "storage/core/password_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;

@@ -10,7 +10,7 @@
 #include "base/suite/ozrCmnIS.h"
 #include "base/wide.h"
 #include "include/elkBase.h"
-#include "storage/core/resp.h"
+#include "storage/core/password_file.h"
 
 namespace {
 
@@ -18,22 +18,14 @@ using elk::storage::Digest;
 using elk::storage::RespRecord;
 
 struct PasswordState {
-    SRWLOCK lock = SRWLOCK_INIT;
+    // Callers are meant to use the file from one thread, but a lock costs
+    // nothing here and keeps the count and the handle consistent if they do not.
+    elk::CriticalSection lock;
     DWORD openCount = 0;
     elk::UniqueFile file;
     RespRecord record;
 };
 PasswordState g_password;
-
-// Callers are meant to use the file from one thread, but a lock costs
-// nothing here and keeps the count and the handle consistent if they do not.
-class Guard {
-public:
-    Guard() { AcquireSRWLockExclusive(&g_password.lock); }
-    ~Guard() { ReleaseSRWLockExclusive(&g_password.lock); }
-    Guard(const Guard&) = delete;
-    Guard& operator=(const Guard&) = delete;
-};
 
 // The digest under which a password is stored: its characters with the terminator.
 bool digestOf(const wchar_t* password, Digest& digest) {
@@ -93,7 +85,7 @@ DWORD requireOpen() { return g_password.file ? 0 : ERROR_INVALID_HANDLE; }
 extern "C" {
 
 DWORD WINAPI basResPwdOpen(void) {
-    Guard guard;
+    elk::Lock guard(g_password.lock);
     if (g_password.openCount != 0) {
         ++g_password.openCount;
         return 0;
@@ -105,7 +97,7 @@ DWORD WINAPI basResPwdOpen(void) {
 }
 
 DWORD WINAPI basResPwdClose(void) {
-    Guard guard;
+    elk::Lock guard(g_password.lock);
     // An unmatched close must not wrap the count.
     if (g_password.openCount == 0 || --g_password.openCount != 0) return 0;
     g_password.record = RespRecord();
@@ -118,7 +110,7 @@ BOOL WINAPI basResPwdCheck(const wchar_t* password) {
     Digest digest;
     // A digest that could not be made matches nothing, not even a blank one.
     if (!digestOf(password, digest)) return FALSE;
-    Guard guard;
+    elk::Lock guard(g_password.lock);
     return g_password.record.hasDigest && digest == g_password.record.digest;
 }
 
@@ -126,7 +118,7 @@ DWORD WINAPI basResPwdSet(const wchar_t* password) {
     if (!password) return ERROR_INVALID_PARAMETER;
     Digest digest;
     if (!digestOf(password, digest)) return ERROR_INVALID_PARAMETER;
-    Guard guard;
+    elk::Lock guard(g_password.lock);
     if (DWORD rc = requireOpen()) return rc;
     // The flags go down with the digest: a new file holds none yet, and the
     // zeros in front of a lone digest would read back as "nothing protected".
@@ -139,7 +131,7 @@ DWORD WINAPI basResPwdSet(const wchar_t* password) {
 }
 
 DWORD WINAPI basResPwdDeletePassword(void) {
-    Guard guard;
+    elk::Lock guard(g_password.lock);
     if (DWORD rc = requireOpen()) return rc;
     HANDLE file = g_password.file.get();
     ULONGLONG size = 0;
@@ -161,7 +153,7 @@ DWORD WINAPI basResPwdDeletePassword(void) {
 }
 
 DWORD WINAPI basResPwdFlagsSet(DWORD flags) {
-    Guard guard;
+    elk::Lock guard(g_password.lock);
     if (DWORD rc = requireOpen()) return rc;
     const auto bytes = elk::storage::encodeRespRecord(flags, Digest{});
     if (DWORD rc = writeAt(g_password.file.get(), 0, bytes.data(), static_cast<DWORD>(elk::storage::kFlagsBytes)))
@@ -171,17 +163,13 @@ DWORD WINAPI basResPwdFlagsSet(DWORD flags) {
 }
 
 DWORD WINAPI basResPwdFlagsGet(void) {
-    Guard guard;
+    elk::Lock guard(g_password.lock);
     return g_password.record.flags;
 }
 
 BOOL WINAPI basResPwdIsEmpty(void) {
-    Guard guard;
+    elk::Lock guard(g_password.lock);
     return g_password.record.empty;
 }
-
-void WINAPI basCodeStringPassword(wchar_t* text) { elk::storage::codeStringPassword(elk::u16(text)); }
-
-DWORD WINAPI basSimpleCipher(BYTE* data, DWORD length, DWORD mode) { return cyphSimpleCode(data, length, 0, mode); }
 
 }

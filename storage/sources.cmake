@@ -2,12 +2,13 @@ elk_family_sources(
     CORE
         core/regvalue.cpp
         core/backend.cpp
-        core/resp.cpp
+        core/password_file.cpp
     WINDOWS
         registry.cpp
         backends.cpp
         statement.cpp
         password.cpp
+        coders.cpp
     CORE_TESTS
         storage_core_test.cpp
 )

@@ -7,7 +7,7 @@
 
 #include "storage/core/backend.h"
 #include "storage/core/regvalue.h"
-#include "storage/core/resp.h"
+#include "storage/core/password_file.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "storage/core/resp.h"
+#include "storage/core/password_file.h"
 
 #include <algorithm>
 
