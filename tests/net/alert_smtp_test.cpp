@@ -98,11 +98,7 @@ protected:
 
 TEST_F(AlertSmtp, OneMailForTheDistinctRecipients) {
     std::wstring attachment = tempPath(L"elk-scan");
-    HANDLE file = CreateFileW(attachment.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written;
-    WriteFile(file, "scan log\r\n", 10, &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(writeFile(attachment, "scan log\r\n"));
     std::wstring attachments = attachment + L'\0';
 
     const std::wstring password = env(L"ELK_ALERT_SMTP_PASSWORD");
@@ -186,9 +182,10 @@ private:
             if (select(0, &ready, nullptr, nullptr, &wait) != 1) continue;
             SOCKET s = accept(listener_, nullptr, nullptr);
             if (s == INVALID_SOCKET) continue;
+            // Counted before the reply: the client may return as soon as it reads it.
+            ++connections_;
             static const char kRefusal[] = "554 5.3.2 no service here\r\n";
             send(s, kRefusal, sizeof(kRefusal) - 1, 0);
-            ++connections_;
             shutdown(s, SD_BOTH);
             closesocket(s);
         }
