@@ -139,6 +139,7 @@ public:
     Selection& operator=(const Selection&) = delete;
     // False when the object could not be selected.
     explicit operator bool() const { return previous_ && previous_ != HGDI_ERROR; }
+    HGDIOBJ previous() const { return *this ? previous_ : nullptr; }  // what was selected before; null when none
 
 private:
     HDC dc_;
