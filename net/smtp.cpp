@@ -6,13 +6,15 @@
 #include <cstdlib>
 #include <ctime>
 #include <new>
+#include <utility>
 
 #include "base/handles.h"
-#include "base/suite/ozrCmnOS.h"
 #include "base/wide.h"
 #include "include/elkBase.h"
+#include "net/address.h"
 #include "net/core/smtp_mime.h"
 #include "net/core/smtp_session.h"
+#include "net/text_copies.h"
 #include "net/watchdog.h"
 
 namespace elk::net {
@@ -20,29 +22,6 @@ namespace elk::net {
 namespace {
 
 using smtp::Mail;
-
-// A text copy made by the suite's OS layer, released whatever happens.
-class SuiteText {
-public:
-    SuiteText() = default;
-    SuiteText(const SuiteText&) = delete;
-    SuiteText& operator=(const SuiteText&) = delete;
-    ~SuiteText() { dep_strFreeString(text_); }
-    // False when a text that exists could not be converted.
-    bool normal(const wchar_t* text) { return assign(text, dep_strUnicodeToNewNormal(text, -1)); }
-    bool utf8(const wchar_t* text) { return assign(text, dep_strCurrToNewUtf8(text, -1)); }
-    const char* get() const { return text_; }
-    explicit operator bool() const { return text_ != nullptr; }
-
-private:
-    bool assign(const wchar_t* source, char* copy) {
-        dep_strFreeString(text_);
-        text_ = copy;
-        return !source || copy;
-    }
-    char* text_ = nullptr;
-};
-
 
 class File : public smtp::AttachmentFile {
 public:
@@ -68,14 +47,18 @@ public:
     }
 
     std::uint32_t receive(char* at, std::size_t room, std::size_t* received) override {
-        DWORD status = 0;
-        int slot = registerCall(s_, &status);
-        if (slot == kNoSlot) return status;
-        int n = recv(s_, at, static_cast<int>(room), 0);
-        DWORD error = n == SOCKET_ERROR ? WSAGetLastError() : 0;
+        int n = 0;
+        bool broken = false;
+        DWORD rc = watched(
+            s_,
+            [&]() -> DWORD {
+                n = recv(s_, at, static_cast<int>(room), 0);
+                return n == SOCKET_ERROR ? WSAGetLastError() : 0;
+            },
+            &broken);
         // A reply that never came reads as a timeout, not as the server's close.
-        if (releaseCall(slot) && n <= 0) return smtp::kTimedOut;
-        if (n == SOCKET_ERROR) return error;
+        if (broken && n <= 0) return smtp::kTimedOut;
+        if (rc) return rc;
         *received = static_cast<std::size_t>(n);
         return 0;
     }
@@ -131,16 +114,13 @@ std::string dateLine() {
     return smtp::dateLine(localCopy, *utc);
 }
 
-// 0 with the server's address, or 11001.
-DWORD resolve(const char* server, in_addr* address) {
-    address->s_addr = INADDR_NONE;
-    if (server[0] >= '0' && server[0] <= '9') {
-        address->s_addr = inet_addr(server);
-    } else if (hostent* host = gethostbyname(server)) {
-        if (host->h_length == 4 && host->h_addr_list && host->h_addr_list[0])
-            CopyMemory(&address->s_addr, host->h_addr_list[0], 4);
-    }
-    return address->s_addr == INADDR_NONE ? WSAHOST_NOT_FOUND : 0;
+// True when a text that exists could not be copied.
+bool lost(const wchar_t* source, const UniqueSuiteText& copy) { return source && !copy; }
+
+// The UTF-8 copy, or the 8-bit one when that cannot be had.
+UniqueSuiteText utf8OrNarrow(const wchar_t* text) {
+    UniqueSuiteText copy = utf8Copy(text);
+    return copy ? std::move(copy) : narrowCopy(text);
 }
 
 DWORD sendMail(const SmtpMessage* m) {
@@ -148,17 +128,22 @@ DWORD sendMail(const SmtpMessage* m) {
     bool authenticate = m->userName && m->userName[0];
     if (authenticate && !m->password) return ERROR_INVALID_PARAMETER;
 
-    SuiteText from, server, user, password, subject, headers, contentType, text, html;
-    if (!from.normal(m->from) || !server.normal(m->server) || !headers.normal(m->headers) ||
-        !contentType.normal(m->contentType))
+    UniqueSuiteText from = narrowCopy(m->from), server = narrowCopy(m->server), headers = narrowCopy(m->headers),
+                    contentType = narrowCopy(m->contentType), user, password, subject, text, html;
+    if (lost(m->from, from) || lost(m->server, server) || lost(m->headers, headers) ||
+        lost(m->contentType, contentType))
         return ERROR_NOT_ENOUGH_MEMORY;
-    if (authenticate && (!user.normal(m->userName) || !password.normal(m->password))) return ERROR_NOT_ENOUGH_MEMORY;
+    if (authenticate) {
+        user = narrowCopy(m->userName);
+        password = narrowCopy(m->password);
+        if (!user || !password) return ERROR_NOT_ENOUGH_MEMORY;
+    }
 
     Mail mail;
     mail.envelope.from = from.get();
     for (const wchar_t* entry = m->to; *entry; entry += wcslen(entry) + 1) {
-        SuiteText copy;
-        if (!copy.normal(entry)) return ERROR_NOT_ENOUGH_MEMORY;
+        UniqueSuiteText copy = narrowCopy(entry);
+        if (!copy) return ERROR_NOT_ENOUGH_MEMORY;
         smtp::splitAddresses(copy.get(), mail.envelope.recipients);
     }
     if (authenticate) {
@@ -169,9 +154,10 @@ DWORD sendMail(const SmtpMessage* m) {
     if (DWORD rc = smtp::checkEnvelope(mail.envelope)) return rc;
 
     if (m->subject && m->subject[0]) {
-        if (subject.utf8(m->subject))
+        subject = utf8Copy(m->subject);
+        if (subject)
             mail.subjectUtf8 = true;
-        else if (!subject.normal(m->subject))
+        else if (!(subject = narrowCopy(m->subject)))
             return ERROR_NOT_ENOUGH_MEMORY;
         mail.subject = subject.get();
     }
@@ -179,12 +165,14 @@ DWORD sendMail(const SmtpMessage* m) {
     if (contentType) mail.contentType = contentType.get();
     mail.htmlMode = m->htmlMode != 0;
     if (!mail.htmlMode) {
-        if (!text.utf8(m->text) && !text.normal(m->text)) return ERROR_NOT_ENOUGH_MEMORY;
+        text = utf8OrNarrow(m->text);
+        if (!text) return ERROR_NOT_ENOUGH_MEMORY;
         mail.text = text.get();
     }
     // The HTML part is declared UTF-8, so it is sent as UTF-8 like the text.
     if (m->html) {
-        if (!html.utf8(m->html) && !html.normal(m->html)) return ERROR_NOT_ENOUGH_MEMORY;
+        html = utf8OrNarrow(m->html);
+        if (!html) return ERROR_NOT_ENOUGH_MEMORY;
         mail.html = html.get();
     }
     if (m->attachments)
@@ -193,7 +181,7 @@ DWORD sendMail(const SmtpMessage* m) {
     mail.dateLine = dateLine();
 
     in_addr address;
-    if (DWORD rc = resolve(server.get(), &address)) return rc;
+    if (DWORD rc = resolveServer(server.get(), &address)) return rc;
     mail.hostName = localHostName();
     UniqueSocket s(socket(AF_INET, SOCK_STREAM, 0));
     if (!s) return GetLastError();

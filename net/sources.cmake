@@ -1,15 +1,27 @@
-# TCP layer with its socket watchdog, and the SMTP client.
+# TCP layer: its start and stop, the socket watchdog, the TCP calls, names
+# and addresses, the INI's server addresses.
 elk_family_sources(
     CORE
         core/dotted.cpp
+    WINDOWS
+        network.cpp
+        watchdog.cpp
+        tcp.cpp
+        address.cpp
+        server_address.cpp
+    CORE_TESTS
+        dotted_test.cpp
+)
+
+# SMTP client: the portable dialogue and message, and its socket side.
+elk_family_sources(
+    CORE
         core/smtp_reply.cpp
         core/smtp_mime.cpp
         core/smtp_session.cpp
     WINDOWS
-        tcp.cpp
         smtp.cpp
     CORE_TESTS
-        dotted_test.cpp
         smtp_reply_test.cpp
         smtp_mime_test.cpp
 )
