@@ -1,11 +1,12 @@
 // Network alerts: recipients collected, de-duplicated and dispatched to
 // their channels.
-#include <cstring>
-#include <cwchar>
+#include <utility>
 
+#include "base/handles.h"
 #include "base/wide.h"
-#include "net/alert_internal.h"
+#include "net/alert_channels.h"
 #include "net/core/alert_route.h"
+#include "net/text_copies.h"
 
 namespace elk {
 
@@ -13,26 +14,16 @@ namespace {
 
 constexpr UINT kAlertSubjectId = 300;
 
-wchar_t* heapCopy(const wchar_t* text) {
-    size_t bytes = (std::wcslen(text) + 1) * sizeof(wchar_t);
-    auto* copy = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, bytes));
-    if (copy) std::memcpy(copy, text, bytes);
-    return copy;
-}
-
 // The text with %NAME% expanded, in a new heap block; null when any step
 // fails, and the caller keeps the text as it was.
-wchar_t* expandedCopy(const wchar_t* text) {
+UniqueHeap<wchar_t> expandedCopy(const wchar_t* text) {
     DWORD size = ExpandEnvironmentStringsW(text, nullptr, 0);
-    if (size == 0) return nullptr;
-    auto* out = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, size * sizeof(wchar_t)));
-    if (!out) return nullptr;
-    DWORD used = ExpandEnvironmentStringsW(text, out, size);
+    if (size == 0) return {};
+    UniqueHeap<wchar_t> out(static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, size * sizeof(wchar_t))));
+    if (!out) return {};
+    DWORD used = ExpandEnvironmentStringsW(text, out.get(), size);
     // The environment may have grown between the two calls.
-    if (used == 0 || used > size) {
-        HeapFree(GetProcessHeap(), 0, out);
-        return nullptr;
-    }
+    if (used == 0 || used > size) return {};
     return out;
 }
 
@@ -46,21 +37,15 @@ public:
 
     // 0, or 8 / the array's code when the text could not be kept.
     DWORD collect(const wchar_t* text) {
-        wchar_t* copy = heapCopy(text);
+        UniqueHeap<wchar_t> copy = heapCopy(text);
         if (!copy) return ERROR_NOT_ENOUGH_MEMORY;
-        if (wchar_t* expanded = expandedCopy(copy)) {
-            HeapFree(GetProcessHeap(), 0, copy);
-            copy = expanded;
-        }
-        for (UINT i = 0; i < texts_.GetSize(); ++i) {
-            if (equalNoCase(u16(at(i)), u16(copy))) {
-                HeapFree(GetProcessHeap(), 0, copy);
-                return 0;
-            }
-        }
-        UINT rc = texts_.Add(copy);
-        if (rc) HeapFree(GetProcessHeap(), 0, copy);
-        return rc;
+        if (UniqueHeap<wchar_t> expanded = expandedCopy(copy.get())) copy = std::move(expanded);
+        for (UINT i = 0; i < texts_.GetSize(); ++i)
+            if (equalNoCase(u16(at(i)), u16(copy.get()))) return 0;
+        if (UINT rc = texts_.Add(copy.get())) return rc;
+        // The array holds it now; basFreeMemArray frees it with the others.
+        static_cast<void>(copy.release());
+        return 0;
     }
 
     UINT size() const { return texts_.GetSize(); }

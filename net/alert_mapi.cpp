@@ -8,7 +8,8 @@
 
 #include "base/handles.h"
 #include "base/internal.h"
-#include "net/alert_internal.h"
+#include "net/alert_channels.h"
+#include "net/text_copies.h"
 
 namespace elk {
 
@@ -23,27 +24,27 @@ public:
         UINT recipientCount = recipients.GetSize();
         UINT fileCount = attachments ? attachments->GetSize() : 0;
         recipients_.reset(new (std::nothrow) MapiRecipDesc[recipientCount]());
-        recipientTexts_.reset(new (std::nothrow) NarrowCopy[recipientCount]);
+        recipientTexts_.reset(new (std::nothrow) UniqueSuiteText[recipientCount]);
         files_.reset(new (std::nothrow) MapiFileDesc[fileCount ? fileCount : 1]());
-        fileTexts_.reset(new (std::nothrow) NarrowCopy[fileCount ? fileCount : 1]);
+        fileTexts_.reset(new (std::nothrow) UniqueSuiteText[fileCount ? fileCount : 1]);
         if (!recipients_ || !recipientTexts_ || !files_ || !fileTexts_) return false;
 
         for (UINT i = 0; i < recipientCount; ++i) {
-            recipientTexts_[i] = NarrowCopy(static_cast<const wchar_t*>(recipients.GetAt(i)));
-            if (!recipientTexts_[i].get()) return false;
+            recipientTexts_[i] = narrowCopy(static_cast<const wchar_t*>(recipients.GetAt(i)));
+            if (!recipientTexts_[i]) return false;
             recipients_[i].ulRecipClass = MAPI_TO;
             recipients_[i].lpszName = recipientTexts_[i].get();
             recipients_[i].lpszAddress = recipientTexts_[i].get();
         }
         for (UINT i = 0; i < fileCount; ++i) {
-            fileTexts_[i] = NarrowCopy(static_cast<const wchar_t*>(attachments->GetAt(i)));
-            if (!fileTexts_[i].get()) return false;
+            fileTexts_[i] = narrowCopy(static_cast<const wchar_t*>(attachments->GetAt(i)));
+            if (!fileTexts_[i]) return false;
             files_[i].nPosition = static_cast<ULONG>(-1);
             files_[i].lpszPathName = fileTexts_[i].get();
         }
-        subject_ = NarrowCopy(subject);
-        text_ = NarrowCopy(message);
-        if ((subject && !subject_.get()) || (message && !text_.get())) return false;
+        subject_ = narrowCopy(subject);
+        text_ = narrowCopy(message);
+        if ((subject && !subject_) || (message && !text_)) return false;
 
         message_.lpszSubject = subject_.get();
         message_.lpszNoteText = text_.get();
@@ -58,10 +59,10 @@ public:
 
 private:
     std::unique_ptr<MapiRecipDesc[]> recipients_;
-    std::unique_ptr<NarrowCopy[]> recipientTexts_;
+    std::unique_ptr<UniqueSuiteText[]> recipientTexts_;
     std::unique_ptr<MapiFileDesc[]> files_;
-    std::unique_ptr<NarrowCopy[]> fileTexts_;
-    NarrowCopy subject_, text_;
+    std::unique_ptr<UniqueSuiteText[]> fileTexts_;
+    UniqueSuiteText subject_, text_;
     MapiMessage message_ = {};
 };
 
@@ -84,8 +85,8 @@ DWORD sendMapiMail(const CMyPtrArray& recipients, const CMyPtrArray* attachments
     auto sendMail = bindProc<LPMAPISENDMAIL>(mapi.get(), "MAPISendMail");
     if (!logon || !logoff || !sendMail) return GetLastError();
 
-    NarrowCopy profileText(profile ? profile : L""), passwordText(password ? password : L"");
-    if (!profileText.get() || !passwordText.get()) return ERROR_NOT_ENOUGH_MEMORY;
+    UniqueSuiteText profileText = narrowCopy(profile ? profile : L""), passwordText = narrowCopy(password ? password : L"");
+    if (!profileText || !passwordText) return ERROR_NOT_ENOUGH_MEMORY;
     LHANDLE session = 0;
     if (ULONG rc = logon(0, profileText.get(), passwordText.get(), MAPI_LOGON_UI, 0, &session)) return rc;
 

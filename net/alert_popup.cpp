@@ -1,7 +1,6 @@
 // Network pop-up messages: the Messenger service, or its mailslot.
 #include <atomic>
 #include <csetjmp>
-#include <cstring>
 #include <cwchar>
 #include <new>
 #include <string>
@@ -9,8 +8,9 @@
 #include "base/handles.h"
 #include "base/internal.h"
 #include "base/wide.h"
-#include "net/alert_internal.h"
+#include "net/alert_channels.h"
 #include "net/core/alert_popup.h"
+#include "net/text_copies.h"
 
 namespace elk {
 
@@ -24,35 +24,15 @@ std::atomic<MessageBufferSend> g_messageBufferSend{nullptr};
 
 MessageBufferSend messengerEntry() {
     if (MessageBufferSend send = g_messageBufferSend.load()) return send;
-    HMODULE netapi = LoadLibraryW(L"Netapi32.dll");
+    UniqueModule netapi(LoadLibraryW(L"Netapi32.dll"));
     if (!netapi) return nullptr;  // tried again on the next pop-up
-    auto send = bindProc<MessageBufferSend>(netapi, "NetMessageBufferSend");
-    if (!send) {
-        FreeLibrary(netapi);
-        return nullptr;
-    }
+    auto send = bindProc<MessageBufferSend>(netapi.get(), "NetMessageBufferSend");
+    if (!send) return nullptr;
+    // The entry stays valid for the life of the process, so its module stays loaded.
+    static_cast<void>(netapi.release());
     g_messageBufferSend.store(send);
     return send;
 }
-
-// A copy on the process heap, for the one call that takes non-constant text.
-class HeapText {
-public:
-    explicit HeapText(const wchar_t* text) {
-        size_t bytes = (std::wcslen(text) + 1) * sizeof(wchar_t);
-        text_ = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, bytes));
-        if (text_) std::memcpy(text_, text, bytes);
-    }
-    HeapText(const HeapText&) = delete;
-    HeapText& operator=(const HeapText&) = delete;
-    ~HeapText() {
-        if (text_) HeapFree(GetProcessHeap(), 0, text_);
-    }
-    wchar_t* get() const { return text_; }
-
-private:
-    wchar_t* text_ = nullptr;
-};
 
 // Some platforms export entries they do not implement (Wine's
 // NetMessageBufferSend among them): a call raises this code instead of
@@ -87,8 +67,9 @@ DWORD callMessenger(MessageBufferSend send, wchar_t* to, wchar_t* from, BYTE* te
 bool sendThroughMessenger(const wchar_t* target, const wchar_t* sender, const wchar_t* message) {
     MessageBufferSend send = messengerEntry();
     if (!send) return false;
-    HeapText to(target), from(sender), text(message);
-    if (!to.get() || !from.get() || !text.get()) return false;
+    // The entry takes non-constant text.
+    UniqueHeap<wchar_t> to = heapCopy(target), from = heapCopy(sender), text = heapCopy(message);
+    if (!to || !from || !text) return false;
     size_t bytes = (std::wcslen(message) + 1) * sizeof(wchar_t);
     if (bytes > MAXDWORD) return false;
     return callMessenger(send, to.get(), from.get(), reinterpret_cast<BYTE*>(text.get()), static_cast<DWORD>(bytes)) == 0;
@@ -101,8 +82,8 @@ DWORD sendThroughMailslot(const wchar_t* target, const wchar_t* sender, const wc
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!slot) return GetLastError();
 
-    NarrowCopy from(sender), to(target), text(message);
-    if (!from.get() || !to.get() || !text.get()) return ERROR_NOT_ENOUGH_MEMORY;
+    UniqueSuiteText from = narrowCopy(sender), to = narrowCopy(target), text = narrowCopy(message);
+    if (!from || !to || !text) return ERROR_NOT_ENOUGH_MEMORY;
     std::string datagram;
     try {
         datagram = messengerDatagram(from.get(), to.get(), text.get());

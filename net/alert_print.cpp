@@ -1,16 +1,10 @@
 // Alerts printed on a named printer.
-#include "net/alert_internal.h"
+#include "base/handles.h"
+#include "net/alert_channels.h"
 
 namespace elk {
 
 namespace {
-
-struct PrinterDc {
-    HDC dc;
-    ~PrinterDc() {
-        if (dc) DeleteDC(dc);
-    }
-};
 
 // The font of the device context before ours, scaled to the printer's
 // resolution (its height counts as points), or null.
@@ -25,34 +19,30 @@ HFONT scaledFont(HDC dc, HGDIOBJ previous) {
 }  // namespace
 
 DWORD printAlert(const wchar_t* printer, const wchar_t* message, const wchar_t* documentName) {
-    PrinterDc printerDc{CreateDCW(nullptr, printer, nullptr, nullptr)};
-    HDC dc = printerDc.dc;
+    UniqueCreatedDc printerDc(CreateDCW(nullptr, printer, nullptr, nullptr));
+    HDC dc = printerDc.get();
     if (!dc) return ELK_E_GENERAL;
     SetMapMode(dc, MM_TEXT);
-    HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    HFONT font = scaledFont(dc, previous);
-    SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : previous);
+    // Each selection is undone when the scope ends, ours before the font goes.
+    Selection guiFont(dc, GetStockObject(DEFAULT_GUI_FONT));
+    UniqueGdi<HFONT> font(scaledFont(dc, guiFont.previous()));
+    Selection chosen(dc, font ? static_cast<HGDIOBJ>(font.get()) : guiFont.previous());
 
-    DWORD status = ELK_E_GENERAL;
     DOCINFOW doc = {};
     doc.cbSize = sizeof(doc);
     doc.lpszDocName = documentName;
-    if (StartDocW(dc, &doc) > 0) {
-        if (StartPage(dc) > 0) {
-            RECT page = {0, 0, GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)};
-            // No prefix processing: an '&' of the message is printed, not eaten.
-            DrawTextW(dc, message, -1, &page, DT_WORDBREAK | DT_NOPREFIX);
-            // A page or document that does not end was not printed.
-            bool pageEnded = EndPage(dc) > 0;
-            bool docEnded = EndDoc(dc) > 0;
-            if (pageEnded && docEnded) status = 0;
-        } else {
-            EndDoc(dc);
-        }
+    if (StartDocW(dc, &doc) <= 0) return ELK_E_GENERAL;
+    if (StartPage(dc) <= 0) {
+        EndDoc(dc);
+        return ELK_E_GENERAL;
     }
-    if (previous) SelectObject(dc, previous);
-    if (font) DeleteObject(font);
-    return status;
+    RECT page = {0, 0, GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)};
+    // No prefix processing: an '&' of the message is printed, not eaten.
+    DrawTextW(dc, message, -1, &page, DT_WORDBREAK | DT_NOPREFIX);
+    // A page or document that does not end was not printed.
+    bool pageEnded = EndPage(dc) > 0;
+    bool docEnded = EndDoc(dc) > 0;
+    return pageEnded && docEnded ? 0 : ELK_E_GENERAL;
 }
 
 }  // namespace elk

@@ -1,7 +1,7 @@
 // The SMTP mail of an alert, with the server settings of the INI file.
 #include <cwchar>
 
-#include "net/alert_internal.h"
+#include "net/alert_channels.h"
 
 namespace elk {
 

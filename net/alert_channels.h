@@ -2,34 +2,9 @@
 #pragma once
 #include <windows.h>
 
-#include <utility>
-
-#include "base/suite/ozrCmnOS.h"
 #include "include/elkBase.h"
 
 namespace elk {
-
-// An 8-bit copy in the suite's code page (dep_strUnicodeToNewNormal).
-class NarrowCopy {
-public:
-    NarrowCopy() = default;
-    explicit NarrowCopy(const wchar_t* text) : text_(dep_strUnicodeToNewNormal(text, -1)) {}
-    NarrowCopy(const NarrowCopy&) = delete;
-    NarrowCopy& operator=(const NarrowCopy&) = delete;
-    NarrowCopy(NarrowCopy&& o) noexcept : text_(std::exchange(o.text_, nullptr)) {}
-    NarrowCopy& operator=(NarrowCopy&& o) noexcept {
-        if (this != &o) {
-            dep_strFreeString(text_);
-            text_ = std::exchange(o.text_, nullptr);
-        }
-        return *this;
-    }
-    ~NarrowCopy() { dep_strFreeString(text_); }
-    char* get() const { return text_; }
-
-private:
-    char* text_ = nullptr;
-};
 
 // Pop-up through the Messenger service, or its mailslot when the service
 // refuses: 0 or a status.
