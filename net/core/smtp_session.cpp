@@ -24,9 +24,35 @@ std::uint32_t Session::run() {
     return status_;
 }
 
+std::string_view stateName(State state) {
+    switch (state) {
+    case State::Greeting: return "Greeting";
+    case State::Ehlo: return "Ehlo";
+    case State::AuthPlain: return "AuthPlain";
+    case State::AuthPlainToken: return "AuthPlainToken";
+    case State::AuthLogin: return "AuthLogin";
+    case State::AuthLoginUser: return "AuthLoginUser";
+    case State::AuthLoginPassword: return "AuthLoginPassword";
+    case State::Helo: return "Helo";
+    case State::MailFrom: return "MailFrom";
+    case State::Recipient: return "Recipient";
+    case State::Data: return "Data";
+    case State::Message: return "Message";
+    case State::EndOfData: return "EndOfData";
+    case State::Quit: return "Quit";
+    case State::Done: return "Done";
+    }
+    return "?";
+}
+
+void Session::transition(State next) {
+    io_.transition(state_, next);
+    state_ = next;
+}
+
 void Session::fail(std::uint32_t status) {
     status_ = status;
-    state_ = State::Done;
+    transition(State::Done);
 }
 
 bool Session::send(std::string_view piece) {
@@ -52,20 +78,20 @@ void Session::step() {
     case State::Greeting:
         if (!exchange({}, reply_, sizeof reply_)) return;
         if (!replyClass(reply_, '2')) return fail(kUnexpectedReply);
-        state_ = e.user.empty() ? State::Helo : State::Ehlo;
+        transition(e.user.empty() ? State::Helo : State::Ehlo);
         return;
     case State::Ehlo:
         if (!exchange("EHLO " + mail_.hostName + "\r\n", ehloReply_, kEhloReply)) return;
         switch (chooseMechanism(ehloReply_)) {
-        case Mechanism::Plain: state_ = State::AuthPlain; return;
-        case Mechanism::Login: state_ = State::AuthLogin; return;
-        case Mechanism::None: state_ = State::Helo; return;
+        case Mechanism::Plain: transition(State::AuthPlain); return;
+        case Mechanism::Login: transition(State::AuthLogin); return;
+        case Mechanism::None: transition(State::Helo); return;
         }
         return;
     case State::AuthPlain:
         // The server's answer to the mechanism itself decides nothing; the
         // answer to the credentials does.
-        if (exchange("AUTH PLAIN\r\n", reply_, sizeof reply_)) state_ = State::AuthPlainToken;
+        if (exchange("AUTH PLAIN\r\n", reply_, sizeof reply_)) transition(State::AuthPlainToken);
         return;
     case State::AuthPlainToken: {
         std::string token(1, '\0');
@@ -73,34 +99,34 @@ void Session::step() {
         token += '\0';
         token += e.password;
         if (!exchange(base64Line(token), reply_, sizeof reply_)) return;
-        state_ = replyCode(reply_, "235") ? State::MailFrom : State::Helo;
+        transition(replyCode(reply_, "235") ? State::MailFrom : State::Helo);
         return;
     }
     case State::AuthLogin:
-        if (exchange("AUTH LOGIN\r\n", reply_, sizeof reply_)) state_ = State::AuthLoginUser;
+        if (exchange("AUTH LOGIN\r\n", reply_, sizeof reply_)) transition(State::AuthLoginUser);
         return;
     case State::AuthLoginUser:
-        if (exchange(base64Line(e.user), reply_, sizeof reply_)) state_ = State::AuthLoginPassword;
+        if (exchange(base64Line(e.user), reply_, sizeof reply_)) transition(State::AuthLoginPassword);
         return;
     case State::AuthLoginPassword:
         if (!exchange(base64Line(e.password), reply_, sizeof reply_)) return;
         // Refused credentials: greet again and go on without them.
-        state_ = replyCode(reply_, "235") ? State::MailFrom : State::Helo;
+        transition(replyCode(reply_, "235") ? State::MailFrom : State::Helo);
         return;
     case State::Helo:
         if (!exchange("HELO " + mail_.hostName + "\r\n", reply_, sizeof reply_)) return;
         if (!replyClass(reply_, '2')) return fail(kUnexpectedReply);
-        state_ = State::MailFrom;
+        transition(State::MailFrom);
         return;
     case State::MailFrom:
         if (!exchange("MAIL FROM: <" + e.from + ">\r\n", reply_, sizeof reply_)) return;
         if (!replyClass(reply_, '2')) return fail(kUnexpectedReply);
-        state_ = State::Recipient;
+        transition(State::Recipient);
         return;
     case State::Recipient: {
         if (nextRecipient_ == e.recipients.size()) {
             if (accepted_.empty()) return fail(kNoRecipient);
-            state_ = State::Data;
+            transition(State::Data);
             return;
         }
         const std::string& address = e.recipients[nextRecipient_++];
@@ -112,21 +138,21 @@ void Session::step() {
     case State::Data:
         if (!exchange("DATA\r\n", reply_, sizeof reply_)) return;
         if (!replyClass(reply_, '3')) return fail(kUnexpectedReply);
-        state_ = State::Message;
+        transition(State::Message);
         return;
     case State::Message:
-        if (sendMessage()) state_ = State::EndOfData;
+        if (sendMessage()) transition(State::EndOfData);
         return;
     case State::EndOfData:
         if (!send(kClosingBoundaryLine) || !exchange("\r\n.\r\n", reply_, sizeof reply_)) return;
         if (!replyClass(reply_, '2')) return fail(kUnexpectedReply);
-        state_ = State::Quit;
+        transition(State::Quit);
         return;
     case State::Quit:
         if (!exchange("QUIT\r\n", reply_, sizeof reply_)) return;
         if (!replyClass(reply_, '2')) return fail(kUnexpectedReply);
         status_ = 0;
-        state_ = State::Done;
+        transition(State::Done);
         return;
     case State::Done:
         return;

@@ -13,6 +13,29 @@
 
 namespace elk::smtp {
 
+// The steps of the dialogue, in the order a mail with authentication goes
+// through them.
+enum class State {
+    Greeting,
+    Ehlo,
+    AuthPlain,
+    AuthPlainToken,
+    AuthLogin,
+    AuthLoginUser,
+    AuthLoginPassword,
+    Helo,
+    MailFrom,
+    Recipient,
+    Data,
+    Message,
+    EndOfData,
+    Quit,
+    Done,
+};
+
+// The state's name as a transcript shows it ("MailFrom").
+std::string_view stateName(State state);
+
 class AttachmentFile {
 public:
     virtual ~AttachmentFile() = default;
@@ -29,6 +52,9 @@ public:
     virtual std::unique_ptr<AttachmentFile> open(std::u16string_view path) = 0;
     // A file name as 8-bit text for its part header.
     virtual std::string narrow(std::u16string_view text) = 0;
+    // Told of every change of the dialogue's state, in order, so that a
+    // transcript can name each step.
+    virtual void transition([[maybe_unused]] State from, [[maybe_unused]] State to) {}
 };
 
 // Everything the dialogue sends, in the form it is sent in.
@@ -54,27 +80,11 @@ public:
     std::uint32_t run();
 
 private:
-    enum class State {
-        Greeting,
-        Ehlo,
-        AuthPlain,
-        AuthPlainToken,
-        AuthLogin,
-        AuthLoginUser,
-        AuthLoginPassword,
-        Helo,
-        MailFrom,
-        Recipient,
-        Data,
-        Message,
-        EndOfData,
-        Quit,
-        Done,
-    };
-
     // Sends a command and reads its reply into reply_ (or the EHLO buffer).
     bool exchange(std::string_view command, char* reply, std::size_t size);
     bool send(std::string_view piece);
+    // Every change of state goes through here.
+    void transition(State next);
     void fail(std::uint32_t status);
     void step();
     bool sendMessage();
