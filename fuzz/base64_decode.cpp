@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "convert/core/base64.h"
-#include "convert/core/status.h"
+#include "base/core/status.h"
 #include "fuzz/fuzz_text.h"
 
 namespace {

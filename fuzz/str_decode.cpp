@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "convert/core/status.h"
+#include "base/core/status.h"
 #include "convert/core/strcode.h"
 #include "fuzz/fuzz_text.h"
 

@@ -24,7 +24,7 @@ void rebuildThenFlatten(const uint8_t* data, size_t size) {
     uint32_t rc = elk::submit::rebuild(buffer.get(), size, records, count);
     std::unique_ptr<PropertyRecord[]> owned(records);
     if (rc != 0) {
-        if (rc != elk::submit::kInvalidData || records || count != 0) std::abort();
+        if (rc != elk::kStatusInvalidData || records || count != 0) std::abort();
         return;
     }
     uint8_t* flat = nullptr;

@@ -94,6 +94,15 @@ ELKAPI int WINAPI basGetString(UINT id, wchar_t* out, DWORD size);
 ELKAPI void WINAPI basGetErrorStringEx(DWORD code, wchar_t* out, DWORD size, HMODULE strings, DWORD language);
 ELKAPI void WINAPI basGetErrorString(DWORD code, wchar_t* out, DWORD size);
 ELKAPI DWORD WINAPI basHRESULT2DWORD(DWORD result);
+/* What a caller makes of a status code: basGetErrorType's result. */
+typedef enum ELK_ERROR_TYPE {
+    ELK_ERROR_TYPE_OBJECT = 0,     /* this object could not be had (missing, denied, in use, damaged) */
+    ELK_ERROR_TYPE_GENERAL = 1,    /* any other failure */
+    ELK_ERROR_TYPE_CONNECTION = 2, /* the server or the mail did not get through */
+    ELK_ERROR_TYPE_NONE = 3,       /* success or a cancel: nothing to report */
+    ELK_ERROR_TYPE_RESTART = 4     /* a restart finishes the operation */
+} ELK_ERROR_TYPE;
+/* One of ELK_ERROR_TYPE (a DWORD, as it always was). */
 ELKAPI DWORD WINAPI basGetErrorType(DWORD code);
 
 /* ---- TCP transport and server addresses -------------------------------- */

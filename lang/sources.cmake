@@ -7,6 +7,7 @@ elk_family_sources(
     WINDOWS
         language.cpp
         format.cpp
+        status_check.cpp
         strings.cpp
         codepage.cpp
     CORE_TESTS

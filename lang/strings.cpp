@@ -84,6 +84,6 @@ void WINAPI basGetErrorStringEx(DWORD code, wchar_t* out, DWORD size, HMODULE st
 void WINAPI basGetErrorString(DWORD code, wchar_t* out, DWORD size) { basGetErrorStringEx(code, out, size, nullptr, 0); }
 
 DWORD WINAPI basHRESULT2DWORD(DWORD result) { return elk::hresultToStatus(result); }
-DWORD WINAPI basGetErrorType(DWORD code) { return elk::errorType(code); }
+DWORD WINAPI basGetErrorType(DWORD code) { return static_cast<DWORD>(elk::errorType(code)); }
 
 }

@@ -57,7 +57,7 @@ public:
             },
             &broken);
         // A reply that never came reads as a timeout, not as the server's close.
-        if (broken && n <= 0) return smtp::kTimedOut;
+        if (broken && n <= 0) return kStatusTimeout;
         if (rc) return rc;
         *received = static_cast<std::size_t>(n);
         return 0;

@@ -6,7 +6,7 @@
 #include <memory>
 #include <new>
 
-#include "convert/core/status.h"
+#include "base/core/status.h"
 
 namespace elk {
 

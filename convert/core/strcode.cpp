@@ -4,7 +4,7 @@
 #include <new>
 
 #include "convert/core/base64.h"
-#include "convert/core/status.h"
+#include "base/core/status.h"
 
 namespace elk {
 

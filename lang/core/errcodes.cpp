@@ -10,8 +10,9 @@ ErrorTextPlan planErrorText(uint32_t code) {
         uint32_t first, count, firstString;
     };
     static constexpr Block kBlocks[] = {
-        {0x7FFF0000u, 0x1000, 30000}, {0x7FFF1000u, 0x1000, 30100}, {0x7FFF2000u, 0x1000, 30200},
-        {0x7FFF3000u, 0x1000, 30300}, {0x7FFF4000u, 0x2000, 30400}, {42000, 1000, 31000},
+        {0x7FFF0000u, 0x1000, ELK_TEXT_STATUS_7FFF0}, {0x7FFF1000u, 0x1000, ELK_TEXT_STATUS_7FFF1},
+        {0x7FFF2000u, 0x1000, ELK_TEXT_STATUS_7FFF2}, {0x7FFF3000u, 0x1000, ELK_TEXT_STATUS_7FFF3},
+        {0x7FFF4000u, 0x2000, ELK_TEXT_STATUS_7FFF4}, {kStatusGeneral, 1000, ELK_TEXT_STATUS_42000},
     };
     for (const Block& b : kBlocks)
         if (code - b.first < b.count) return {ErrorTextSource::StringTable, b.firstString + (code - b.first)};
@@ -20,30 +21,32 @@ ErrorTextPlan planErrorText(uint32_t code) {
 
 uint32_t hresultToStatus(uint32_t result) {
     switch (result) {
-    case 0: return 0;
-    case 0x80030002u: return 2;
-    case 0x80030005u: return 5;
+    case 0: return kStatusSuccess;
+    case 0x80030002u: return kStatusFileNotFound;
+    case 0x80030005u: return kStatusAccessDenied;
     case 0x80030008u:
-    case 0x8007000Eu: return 8;
+    case 0x8007000Eu: return kStatusNoMemory;
     case 0x80030020u:
-    case 0x80030021u: return 32;
-    case 0x80030050u: return 80;
-    case 42003: return 42003;
-    case 0x00040EC6u: return 259;
-    default: return 42000;
+    case 0x80030021u: return kStatusSharingViolation;
+    case 0x80030050u: return kStatusFileExists;
+    case kStatusSmtp: return kStatusSmtp;
+    case 0x00040EC6u: return kStatusNoMoreItems;
+    default: return kStatusGeneral;
     }
 }
 
-uint32_t errorType(uint32_t code) {
+ErrorType errorType(uint32_t code) {
     switch (code) {
-    case 0: return 3;
-    case 2: case 5: case 32: case 1921: return 0;
-    case 42003: return 2;
-    case 42016: return 3;
-    case 42019: return 4;
-    case 42051: case 42053: case 42054: case 42057: case 42103: return 0;
-    case 42100: case 42101: case 42102: return 2;
-    default: return code >= 42120 && code <= 42146 ? 0 : 1;
+    case kStatusSuccess: return ErrorType::None;
+    case kStatusFileNotFound: case kStatusAccessDenied: case kStatusSharingViolation:
+    case 1921:  // ERROR_CANT_RESOLVE_FILENAME
+        return ErrorType::Object;
+    case kStatusSmtp: return ErrorType::Connection;
+    case 42016: return ErrorType::None;
+    case 42019: return ErrorType::Restart;
+    case 42051: case 42053: case 42054: case 42057: case 42103: return ErrorType::Object;
+    case 42100: case 42101: case 42102: return ErrorType::Connection;
+    default: return code >= 42120 && code <= 42146 ? ErrorType::Object : ErrorType::General;
     }
 }
 

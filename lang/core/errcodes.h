@@ -2,6 +2,9 @@
 #pragma once
 #include <cstdint>
 
+#include "base/core/status.h"
+#include "lang/core/text_ids.h"
+
 namespace elk {
 
 enum class ErrorTextSource : uint8_t {
@@ -15,7 +18,7 @@ struct ErrorTextPlan {
     uint32_t stringId;  // the string to format (29999 as the agent's and system's fallback)
 };
 
-inline constexpr uint32_t kFallbackStringId = 29999;
+inline constexpr uint32_t kFallbackStringId = ELK_TEXT_STATUS_UNKNOWN;
 inline constexpr char16_t kFallbackErrorFormat[] = u"Error 0x%08X";
 
 ErrorTextPlan planErrorText(uint32_t code);
@@ -23,8 +26,8 @@ ErrorTextPlan planErrorText(uint32_t code);
 // Folds a COM-style result into the library's own codes.
 uint32_t hresultToStatus(uint32_t result);
 
-// Sorts a status code into one of five types (0 to 4) for the suite's callers.
-uint32_t errorType(uint32_t code);
+// Sorts a status code into one of five types for the suite's callers.
+ErrorType errorType(uint32_t code);
 
 // Cuts a system message at its first CR and its first LF, then drops one
 // full stop at its end.

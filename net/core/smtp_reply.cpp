@@ -22,17 +22,17 @@ bool hasFinalLine(const char* buffer, std::size_t fill) {
 }  // namespace
 
 std::uint32_t readReply(Receiver& from, char* buffer, std::size_t size) {
-    if (size == 0) return kReplyTooLong;
+    if (size == 0) return kStatusInsufficientBuffer;
     std::size_t fill = 0;
     buffer[0] = '\0';
     for (;;) {
-        if (fill + 1 >= size) return kReplyTooLong;
+        if (fill + 1 >= size) return kStatusInsufficientBuffer;
         std::size_t room = size - fill - 1;
         std::size_t received = 0;
         if (std::uint32_t rc = from.receive(buffer + fill, room, &received)) return rc;
         // A receive of nothing means the server has gone: asking again would
         // only get nothing again.
-        if (received == 0) return kClosedEarly;
+        if (received == 0) return kStatusDisconnected;
         if (received > room) received = room;
         // Scan from the start of the last incomplete line only.
         std::size_t scanFrom = fill;
@@ -72,18 +72,18 @@ void splitAddresses(std::string_view entry, std::vector<std::string>& out) {
 }
 
 std::uint32_t checkEnvelope(const Envelope& e) {
-    if (holdsLineEnd(e.from) || holdsLineEnd(e.user) || holdsLineEnd(e.password)) return kInvalidParameter;
+    if (holdsLineEnd(e.from) || holdsLineEnd(e.user) || holdsLineEnd(e.password)) return kStatusInvalidParameter;
     for (const std::string& address : e.recipients)
-        if (holdsLineEnd(address)) return kInvalidParameter;
-    if (e.from.size() > kMaxFrom) return kFieldTooLong;
+        if (holdsLineEnd(address)) return kStatusInvalidParameter;
+    if (e.from.size() > kMaxFrom) return kStatusFieldTooLong;
     for (const std::string& address : e.recipients)
-        if (address.size() > kMaxAddress) return kFieldTooLong;
+        if (address.size() > kMaxAddress) return kStatusFieldTooLong;
     if (!e.user.empty()) {
         // The mechanism is known only once the server has answered, so the
         // check is PLAIN's, which is the tighter one: within it each field
         // also fits LOGIN's line.
         static_assert(kMaxPlainCredentials <= kMaxLoginCredential);
-        if (e.user.size() + e.password.size() > kMaxPlainCredentials) return kFieldTooLong;
+        if (e.user.size() + e.password.size() > kMaxPlainCredentials) return kStatusFieldTooLong;
     }
     return 0;
 }

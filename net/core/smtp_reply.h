@@ -8,18 +8,19 @@
 #include <string_view>
 #include <vector>
 
+#include "base/core/status.h"
+
 namespace elk::smtp {
 
-// Status codes of the client (Windows and Windows Sockets codes, as the
-// library's callers already know them).
-constexpr std::uint32_t kInvalidParameter = 87;    // a field is missing or holds CR or LF
-constexpr std::uint32_t kReplyTooLong = 122;       // a reply does not fit its buffer
-constexpr std::uint32_t kClosedEarly = 1226;       // the server closed before its final reply line
-constexpr std::uint32_t kTimedOut = 1460;          // the watchdog broke a receive (ERROR_TIMEOUT)
-constexpr std::uint32_t kFieldTooLong = 10063;     // a field does not fit its command line
-constexpr std::uint32_t kHostNotFound = 11001;
-constexpr std::uint32_t kUnexpectedReply = 42000;
-constexpr std::uint32_t kNoRecipient = 42003;
+// Status codes of the client, all from base/core/status.h:
+//   kStatusInvalidParameter    a field is missing or holds CR or LF
+//   kStatusFieldTooLong        a field does not fit its command line
+//   kStatusInsufficientBuffer  a reply does not fit its buffer
+//   kStatusDisconnected        the server closed before its final reply line
+//   kStatusTimeout             the watchdog broke a receive
+//   kStatusHostNotFound        the server's name has no address
+//   kStatusGeneral             an unexpected reply code
+//   kStatusSmtp                no recipient was accepted
 
 // The buffer every command is built in and most replies are read into.
 constexpr std::size_t kCommandLine = 256;
@@ -40,9 +41,10 @@ public:
 };
 
 // Reads into buffer (size bytes, terminator included) until a final reply
-// line ("ddd text", fourth character a space) has come. 0, kReplyTooLong when
-// the buffer fills first, kClosedEarly when the server closes first, or the
-// receiver's error. The buffer is always terminated.
+// line ("ddd text", fourth character a space) has come. 0,
+// kStatusInsufficientBuffer when the buffer fills first, kStatusDisconnected
+// when the server closes first, or the receiver's error. The buffer is
+// always terminated.
 std::uint32_t readReply(Receiver& from, char* buffer, std::size_t size);
 
 // Reply code tests over the start of a reply buffer.
@@ -67,7 +69,7 @@ struct Envelope {
 
 // 0 when every field fits its command line and none holds CR or LF (which
 // would let the field end its command and start another); otherwise
-// kInvalidParameter or kFieldTooLong.
+// kStatusInvalidParameter or kStatusFieldTooLong.
 std::uint32_t checkEnvelope(const Envelope& envelope);
 
 }  // namespace elk::smtp

@@ -77,7 +77,7 @@ void Session::step() {
     switch (state_) {
     case State::Greeting:
         if (!exchange({}, reply_, sizeof reply_)) return;
-        if (!replyClass(reply_, '2')) return fail(kUnexpectedReply);
+        if (!replyClass(reply_, '2')) return fail(kStatusGeneral);
         transition(e.user.empty() ? State::Helo : State::Ehlo);
         return;
     case State::Ehlo:
@@ -115,17 +115,17 @@ void Session::step() {
         return;
     case State::Helo:
         if (!exchange("HELO " + mail_.hostName + "\r\n", reply_, sizeof reply_)) return;
-        if (!replyClass(reply_, '2')) return fail(kUnexpectedReply);
+        if (!replyClass(reply_, '2')) return fail(kStatusGeneral);
         transition(State::MailFrom);
         return;
     case State::MailFrom:
         if (!exchange("MAIL FROM: <" + e.from + ">\r\n", reply_, sizeof reply_)) return;
-        if (!replyClass(reply_, '2')) return fail(kUnexpectedReply);
+        if (!replyClass(reply_, '2')) return fail(kStatusGeneral);
         transition(State::Recipient);
         return;
     case State::Recipient: {
         if (nextRecipient_ == e.recipients.size()) {
-            if (accepted_.empty()) return fail(kNoRecipient);
+            if (accepted_.empty()) return fail(kStatusSmtp);
             transition(State::Data);
             return;
         }
@@ -137,7 +137,7 @@ void Session::step() {
     }
     case State::Data:
         if (!exchange("DATA\r\n", reply_, sizeof reply_)) return;
-        if (!replyClass(reply_, '3')) return fail(kUnexpectedReply);
+        if (!replyClass(reply_, '3')) return fail(kStatusGeneral);
         transition(State::Message);
         return;
     case State::Message:
@@ -145,12 +145,12 @@ void Session::step() {
         return;
     case State::EndOfData:
         if (!send(kClosingBoundaryLine) || !exchange("\r\n.\r\n", reply_, sizeof reply_)) return;
-        if (!replyClass(reply_, '2')) return fail(kUnexpectedReply);
+        if (!replyClass(reply_, '2')) return fail(kStatusGeneral);
         transition(State::Quit);
         return;
     case State::Quit:
         if (!exchange("QUIT\r\n", reply_, sizeof reply_)) return;
-        if (!replyClass(reply_, '2')) return fail(kUnexpectedReply);
+        if (!replyClass(reply_, '2')) return fail(kStatusGeneral);
         status_ = 0;
         transition(State::Done);
         return;

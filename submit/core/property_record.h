@@ -21,16 +21,13 @@
 #include <string>
 #include <type_traits>
 
+#include "base/core/status.h"
+
 namespace elk::submit {
 
 // Rebuilt values point into the flat buffer, so its units must already be in
 // the machine's order.
 static_assert(std::endian::native == std::endian::little, "the flat form is little-endian");
-
-inline constexpr uint32_t kOk = 0;
-inline constexpr uint32_t kNoMemory = 8;          // ERROR_NOT_ENOUGH_MEMORY
-inline constexpr uint32_t kInvalidData = 13;      // ERROR_INVALID_DATA: the buffer is not a flat list
-inline constexpr uint32_t kInvalidParameter = 87; // ERROR_INVALID_PARAMETER
 
 inline constexpr size_t kCountBytes = 4;
 inline constexpr size_t kTagBytes = 10;
@@ -46,8 +43,8 @@ struct PropertyRecord {
 // be negative, every record must lie within `size`, and each value must end in
 // its NUL with no NUL before it (the only form that flattening writes, so a
 // rebuilt list flattens back to the same bytes). Gives the count and the
-// bytes the records occupy (bytes after them are ignored). kInvalidData when
-// the buffer fails, kInvalidParameter when it is null.
+// bytes the records occupy (bytes after them are ignored). kStatusInvalidData when
+// the buffer fails, kStatusInvalidParameter when it is null.
 uint32_t checkFlat(const uint8_t* buffer, size_t size, int32_t& count, size_t& used);
 
 namespace detail {
@@ -66,25 +63,25 @@ constexpr void checkRecord() {
 
 // Flattens `count` records into a new buffer (new[] of the runtime; the
 // caller releases it with delete[]). Outputs are reset first and valid only
-// with kOk. kInvalidParameter for null records or a negative count,
-// kNoMemory when the buffer cannot be had or would exceed 4 GiB.
+// with kStatusSuccess. kStatusInvalidParameter for null records or a negative count,
+// kStatusNoMemory when the buffer cannot be had or would exceed 4 GiB.
 template <class Record>
 uint32_t flatten(const Record* records, int32_t count, uint8_t*& buffer, uint32_t& size) {
     detail::checkRecord<Record>();
     using Unit = detail::Unit<Record>;
     buffer = nullptr;
     size = 0;
-    if (!records || count < 0) return kInvalidParameter;
+    if (!records || count < 0) return kStatusInvalidParameter;
 
     uint64_t total = kCountBytes;
     for (int32_t i = 0; i < count; ++i) {
         uint64_t units = records[i].value ? std::char_traits<Unit>::length(records[i].value) + 1 : 0;
         total += kRecordHeader + 2 * units;
-        if (total > UINT32_MAX) return kNoMemory;
+        if (total > UINT32_MAX) return kStatusNoMemory;
     }
-    if (total > SIZE_MAX) return kNoMemory;
+    if (total > SIZE_MAX) return kStatusNoMemory;
     auto* out = new (std::nothrow) uint8_t[static_cast<size_t>(total)]();
-    if (!out) return kNoMemory;
+    if (!out) return kStatusNoMemory;
 
     std::memcpy(out, &count, kCountBytes);
     size_t at = kCountBytes;
@@ -99,15 +96,15 @@ uint32_t flatten(const Record* records, int32_t count, uint8_t*& buffer, uint32_
     }
     buffer = out;
     size = static_cast<uint32_t>(total);
-    return kOk;
+    return kStatusSuccess;
 }
 
 // Rebuilds the records of a flat buffer into a new array (new[] of the
 // runtime; the caller releases it with delete[]). The values point into
 // `buffer`, which must outlive the array unchanged. A list of 0 records still
-// gives an (empty) array. Outputs are reset first: on kInvalidParameter and
-// kInvalidData the array is null and the count 0, nothing is allocated; on
-// kNoMemory the count is already stored and the array is null.
+// gives an (empty) array. Outputs are reset first: on kStatusInvalidParameter and
+// kStatusInvalidData the array is null and the count 0, nothing is allocated; on
+// kStatusNoMemory the count is already stored and the array is null.
 template <class Record>
 uint32_t rebuild(const uint8_t* buffer, size_t size, Record*& records, int32_t& count) {
     detail::checkRecord<Record>();
@@ -118,9 +115,9 @@ uint32_t rebuild(const uint8_t* buffer, size_t size, Record*& records, int32_t& 
     size_t used = 0;
     if (uint32_t rc = checkFlat(buffer, size, n, used)) return rc;
     count = n;
-    if (static_cast<size_t>(n) > SIZE_MAX / sizeof(Record)) return kNoMemory;
+    if (static_cast<size_t>(n) > SIZE_MAX / sizeof(Record)) return kStatusNoMemory;
     auto* out = new (std::nothrow) Record[static_cast<size_t>(n)]();
-    if (!out) return kNoMemory;
+    if (!out) return kStatusNoMemory;
 
     size_t at = kCountBytes;
     for (int32_t i = 0; i < n; ++i) {
@@ -132,7 +129,7 @@ uint32_t rebuild(const uint8_t* buffer, size_t size, Record*& records, int32_t& 
         at += size_t{units} * 2;
     }
     records = out;
-    return kOk;
+    return kStatusSuccess;
 }
 
 }  // namespace elk::submit

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/core/status.h"
+#include "base/core/status.h"
 
 namespace {
 

@@ -55,7 +55,7 @@ TEST(ErrorType, Table) {
         {42054, 0}, {42057, 0}, {42103, 0}, {42119, 1}, {42120, 0}, {42146, 0}, {42147, 1}, {42100, 2},
         {42101, 2}, {42102, 2}, {42020, 1}, {42050, 1}, {3, 1}, {0xFFFFFFFF, 1},
     };
-    for (auto [in, out] : rows) EXPECT_EQ(elk::errorType(in), out) << in;
+    for (auto [in, out] : rows) EXPECT_EQ(static_cast<uint32_t>(elk::errorType(in)), out) << in;
 }
 
 TEST(TrimSystemMessage, CutsLineEndAndOneFullStop) {

@@ -9,6 +9,7 @@
 namespace {
 
 using namespace elk::smtp;
+using namespace elk;
 
 // Hands out the given pieces one receive at a time; an error code ends it.
 class Script : public Receiver {
@@ -54,15 +55,15 @@ TEST(ReadReply, Cases) {
         {{"250-host\r\n250-AUTH", " PLAIN\r\n", "250 OK\r\n"}, 1024, 0, "250-host\r\n250-AUTH PLAIN\r\n250 OK\r\n"},
         /* 3 a bare LF ends a line too */ {{"250 OK\n"}, 256, 0, "250 OK\n"},
         /* 4 a line shorter than "ddd " is not final */ {{"250\r\n", "250 x\r\n"}, 256, 0, "250\r\n250 x\r\n"},
-        /* 5 a final line without its LF is not yet final */ {{"250 OK"}, 256, kClosedEarly, "250 OK"},
-        /* 6 the server closes first */ {{"250-more\r\n"}, 256, kClosedEarly, "250-more\r\n"},
-        /* 7 closed before anything */ {{}, 256, kClosedEarly, ""},
-        /* 8 a reply longer than the buffer */ {{longLine}, 256, kReplyTooLong, longLine.substr(0, 255)},
+        /* 5 a final line without its LF is not yet final */ {{"250 OK"}, 256, kStatusDisconnected, "250 OK"},
+        /* 6 the server closes first */ {{"250-more\r\n"}, 256, kStatusDisconnected, "250-more\r\n"},
+        /* 7 closed before anything */ {{}, 256, kStatusDisconnected, ""},
+        /* 8 a reply longer than the buffer */ {{longLine}, 256, kStatusInsufficientBuffer, longLine.substr(0, 255)},
         /* 9 exactly fills the room */ {{std::string("250 ") + std::string(249, 'y') + "\r\n"}, 256, 0,
                                         std::string("250 ") + std::string(249, 'y') + "\r\n"},
-        /* 10 one byte too long */ {{std::string("250 ") + std::string(250, 'y') + "\r\n"}, 256, kReplyTooLong,
+        /* 10 one byte too long */ {{std::string("250 ") + std::string(250, 'y') + "\r\n"}, 256, kStatusInsufficientBuffer,
                                     std::string("250 ") + std::string(250, 'y') + "\r"},
-        /* 11 size 1 holds only the terminator */ {{"250 OK\r\n"}, 1, kReplyTooLong, ""},
+        /* 11 size 1 holds only the terminator */ {{"250 OK\r\n"}, 1, kStatusInsufficientBuffer, ""},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const ReplyCase& c = cases[i];
@@ -79,7 +80,7 @@ TEST(ReadReply, EndsAtTheFirstZeroByteReceive) {
     // reader must stop instead of asking forever.
     Script script({"250-a\r\n"});
     char buffer[256];
-    EXPECT_EQ(readReply(script, buffer, sizeof buffer), kClosedEarly);
+    EXPECT_EQ(readReply(script, buffer, sizeof buffer), kStatusDisconnected);
     EXPECT_EQ(script.calls, 2);
 }
 
@@ -140,17 +141,17 @@ TEST(CheckEnvelope, LimitsAndLineEnds) {
     } cases[] = {
         /* 0 */ {envelope("a@x", "b@x", "", ""), 0},
         /* 1 from at its limit */ {envelope(std::string(240, 'f'), "b@x", "", ""), 0},
-        /* 2 */ {envelope(std::string(241, 'f'), "b@x", "", ""), kFieldTooLong},
+        /* 2 */ {envelope(std::string(241, 'f'), "b@x", "", ""), kStatusFieldTooLong},
         /* 3 address at its limit */ {envelope("a@x", std::string(242, 'r'), "", ""), 0},
-        /* 4 */ {envelope("a@x", std::string(243, 'r'), "", ""), kFieldTooLong},
+        /* 4 */ {envelope("a@x", std::string(243, 'r'), "", ""), kStatusFieldTooLong},
         /* 5 credentials at their limit */ {envelope("a@x", "b@x", std::string(100, 'u'), std::string(87, 'p')), 0},
-        /* 6 */ {envelope("a@x", "b@x", std::string(100, 'u'), std::string(88, 'p')), kFieldTooLong},
+        /* 6 */ {envelope("a@x", "b@x", std::string(100, 'u'), std::string(88, 'p')), kStatusFieldTooLong},
         /* 7 no user: the password is not used */ {envelope("a@x", "b@x", "", std::string(400, 'p')), 0},
-        /* 8 */ {envelope("a@x\r\nRCPT TO: <evil@x>", "b@x", "", ""), kInvalidParameter},
-        /* 9 */ {envelope("a@x", "b@x>\r\nDATA", "", ""), kInvalidParameter},
-        /* 10 */ {envelope("a@x", "b@x", "u\n", "p"), kInvalidParameter},
-        /* 11 */ {envelope("a@x", "b@x", "u", "p\r"), kInvalidParameter},
-        /* 12 a line end wins over a length */ {envelope(std::string(300, 'f') + "\n", "b@x", "", ""), kInvalidParameter},
+        /* 8 */ {envelope("a@x\r\nRCPT TO: <evil@x>", "b@x", "", ""), kStatusInvalidParameter},
+        /* 9 */ {envelope("a@x", "b@x>\r\nDATA", "", ""), kStatusInvalidParameter},
+        /* 10 */ {envelope("a@x", "b@x", "u\n", "p"), kStatusInvalidParameter},
+        /* 11 */ {envelope("a@x", "b@x", "u", "p\r"), kStatusInvalidParameter},
+        /* 12 a line end wins over a length */ {envelope(std::string(300, 'f') + "\n", "b@x", "", ""), kStatusInvalidParameter},
     };
     for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(checkEnvelope(cases[i].e), cases[i].expected) << "row " << i;
 }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "convert/core/status.h"
+#include "base/core/status.h"
 
 namespace {
 
