@@ -9,57 +9,42 @@
 #include <string>
 
 #include "base/handles.h"
-#include "base/state.h"
 #include "base/suite/ozrCmnBS.h"
 #include "base/wide.h"
 #include "convert/core/labels.h"
 #include "convert/core/pathfit.h"
 #include "include/elkBase.h"
-#include "lang/format.h"
-
-using elk::g_state;
-using elk::PrintfArg;
+#include "lang/texts.h"
 
 namespace {
 
-constexpr UINT kTextBootRecord = 150;
-constexpr UINT kTextBootSector = 151;
-constexpr UINT kTextProcess = 153;
-constexpr size_t kFormatMax = 260;
 constexpr DWORD kClassNameMax = 260;
 constexpr size_t kExtensionKeyMax = 29;
 
 // Formats a non-file object with the language module's text; false when the
 // module has no text for it (the name is then shown as a path).
 bool objectText(const elk::ObjectName& object, wchar_t* out, DWORD size) {
-    static constexpr UINT kIds[] = {0, kTextBootRecord, kTextBootSector, kTextProcess};
-    const UINT id = kIds[static_cast<int>(object.kind)];
-    wchar_t format[kFormatMax + 1];
-    if (!g_state.baseLanguage || LoadStringW(g_state.baseLanguage, id, format, ARRAYSIZE(format)) <= 0) return false;
+    elk::TextFrom from = elk::TextFrom::Missing;
     switch (object.kind) {
     case elk::ObjectKind::BootRecord:
-        elk::formatChecked(out, size, format, L"Master boot record of hard disk %d", {PrintfArg::Int},
-                           static_cast<int>(object.disk));
+        from = elk::formatText(nullptr, ELK_TEXT_BOOT_RECORD, out, size, static_cast<int>(object.disk));
         break;
     case elk::ObjectKind::BootSector: {
         const std::u16string rest(object.rest);
-        elk::formatChecked(out, size, format, L"Boot sector of drive %s", {PrintfArg::WideStr},
-                           elk::wide(rest.c_str()));
+        from = elk::formatText(nullptr, ELK_TEXT_BOOT_SECTOR, out, size, elk::wide(rest.c_str()));
         break;
     }
     case elk::ObjectKind::Process: {
         const std::u16string name = object.processName.empty() ? u"?" : std::u16string(object.processName);
-        elk::formatChecked(out, size, format, L"Memory of process %u (%s), address 0x%I64X, size 0x%I64X",
-                           {PrintfArg::Int, PrintfArg::WideStr, PrintfArg::Int64, PrintfArg::Int64},
-                           static_cast<unsigned>(object.processId), elk::wide(name.c_str()),
-                           static_cast<unsigned long long>(object.first),
-                           static_cast<unsigned long long>(object.second));
+        from = elk::formatText(nullptr, ELK_TEXT_PROCESS_MEMORY, out, size, static_cast<unsigned>(object.processId),
+                               elk::wide(name.c_str()), static_cast<unsigned long long>(object.first),
+                               static_cast<unsigned long long>(object.second));
         break;
     }
     case elk::ObjectKind::Path:
-        return false;
+        break;
     }
-    return true;
+    return from != elk::TextFrom::Missing;
 }
 
 // The default value of `key` as text into out (chars characters, always
@@ -69,7 +54,12 @@ LSTATUS readDefaultText(HKEY key, wchar_t* out, DWORD chars) {
     DWORD type = 0;
     DWORD bytes = chars > MAXDWORD / sizeof(wchar_t) ? MAXDWORD - 1 : chars * sizeof(wchar_t);
     LSTATUS status = RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(out), &bytes);
-    if (status != ERROR_SUCCESS) return status;
+    // A value too long for the room (234) may leave the room as it was, or
+    // half written: either way no text.
+    if (status != ERROR_SUCCESS) {
+        if (chars) out[0] = L'\0';
+        return status;
+    }
     if (type != REG_SZ && type != REG_EXPAND_SZ) {
         if (chars) out[0] = L'\0';
         return ERROR_UNSUPPORTED_TYPE;
@@ -81,7 +71,9 @@ LSTATUS readDefaultText(HKEY key, wchar_t* out, DWORD chars) {
         out[n] = L'\0';
         return ERROR_SUCCESS;
     }
-    out[chars - 1] = L'\0';
+    // Data that fill the room without their terminator do not fit: no text
+    // rather than a cut one, as when the registry says so itself.
+    out[0] = L'\0';
     return ERROR_MORE_DATA;
 }
 
@@ -125,6 +117,8 @@ BOOLEAN WINAPI basDoFitFileName(HDC dc, wchar_t* path, int maxWidth) {
 
 DWORD WINAPI basGetTypeDescription(const wchar_t* extension, wchar_t* out, DWORD size) {
     if (!extension || !out) return ERROR_INVALID_PARAMETER;
+    // Whatever fails below, the caller gets a terminated text.
+    if (size) out[0] = L'\0';
     std::wstring keyName = extension[0] == L'.' ? extension : std::wstring(L".") + extension;
     keyName.resize(std::min(keyName.size(), kExtensionKeyMax));
     elk::UniqueKey extensionKey;

@@ -2,7 +2,7 @@
 // language module.
 #include <windows.h>
 
-#include <climits>
+#include <cstdio>
 #include <cstring>
 
 #include "base/handles.h"
@@ -11,36 +11,26 @@
 #include "convert/core/version.h"
 #include "convert/ostexts.h"
 #include "include/elkBase.h"
-#include "lang/format.h"
+#include "lang/texts.h"
 
 namespace elk {
 
 namespace {
-
-int loadCap(size_t n) { return n > INT_MAX ? INT_MAX : static_cast<int>(n); }
 
 class ModuleTexts final : public OsNameTexts {
 public:
     explicit ModuleTexts(HMODULE module) : module_(module) {}
 
     void copy(uint32_t id, bool ownModule, char16_t* out, size_t n) override {
-        int loaded = ownModule ? basGetString(id, wide(out), n > MAXDWORD ? MAXDWORD : static_cast<DWORD>(n))
-                               : LoadStringW(module_, id, wide(out), loadCap(n));
-        if (loaded <= 0) copyText(out, n, builtinOsText(id));
+        if (loadText(ownModule ? nullptr : module_, id, wide(out), n) == 0) copyText(out, n, builtinOsText(id));
     }
     void formatNumbers(uint32_t id, char16_t* out, size_t n, int32_t major, int32_t minor,
                        const char16_t* servicePack) override {
-        wchar_t format[261] = {};
-        LoadStringW(module_, id, format, ARRAYSIZE(format));
-        formatChecked(wide(out), n, format, wide(builtinOsText(id)), {PrintfArg::Int, PrintfArg::Int, PrintfArg::WideStr},
-                      major, minor, wide(servicePack));
+        formatText(module_, id, wide(out), n, major, minor, wide(servicePack));
     }
     void formatEdition(uint32_t id, char16_t* out, size_t n, const char16_t* edition,
                        const char16_t* servicePack) override {
-        wchar_t format[261] = {};
-        LoadStringW(module_, id, format, ARRAYSIZE(format));
-        formatChecked(wide(out), n, format, wide(builtinOsText(id)), {PrintfArg::WideStr, PrintfArg::WideStr},
-                      wide(edition), wide(servicePack));
+        formatText(module_, id, wide(out), n, wide(edition), wide(servicePack));
     }
 
 private:
@@ -84,9 +74,9 @@ extern "C" DWORD WINAPI basCreateOSString(const OSVERSIONINFOW* record, wchar_t*
     if (!names) {
         elk::ServicePackText servicePack;
         elk::servicePackText(r, servicePack);
-        elk::formatChecked(out, size, nullptr, elk::wide(elk::kOsNameFallbackFormat),
-                           {elk::PrintfArg::Int, elk::PrintfArg::Int, elk::PrintfArg::WideStr},
-                           static_cast<int>(r.major), static_cast<int>(r.minor), elk::wide(servicePack));
+        _snwprintf(out, size, elk::wide(elk::kOsNameFallbackFormat), static_cast<int>(r.major),
+                   static_cast<int>(r.minor), elk::wide(servicePack));
+        out[size - 1] = L'\0';
         return 0;
     }
     elk::ModuleTexts texts(names.get());

@@ -4,32 +4,27 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <ctime>
 #include <cwchar>
+#include <iterator>
 
 #include "base/handles.h"
 #include "base/state.h"
 #include "base/wide.h"
 #include "include/elkBase.h"
+#include "lang/language.h"
+#include "lang/texts.h"
 
 using elk::g_state;
 
 namespace {
 
-constexpr UINT kTextNoTime = 10;
-constexpr UINT kTextToday = 100;
-constexpr UINT kTextYesterday = 101;
-constexpr UINT kTextFirstUnit = 120;
-
 // Text `id` of `module` after what `out` holds, cut to fit; nothing when the
 // module or the text is missing.
 void appendText(HMODULE module, UINT id, wchar_t* out, size_t size) {
     if (!module) return;
-    wchar_t text[260];
-    if (LoadStringW(module, id, text, ARRAYSIZE(text)) <= 0) return;
     size_t used = wcslen(out);
-    elk::copyBounded(out + used, size - used, text);
+    elk::loadText(module, id, out + used, size - used);
 }
 
 // The C runtime's formatting of `t` in its current locale after what `out`
@@ -50,30 +45,28 @@ bool localTime(__time64_t time, tm& out) {
 
 elk::CalendarDate dateOf(const tm& t) { return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday}; }
 
-// Size units, filled once per process from the library's language module.
-// Only a loaded module's answer is kept, so a call before start-up does not
-// fix the built-in units for good; a reader sees a unit whole or not at all.
-struct UnitText {
-    std::atomic<int> state;  // 0 empty, 1 being filled, 2 filled
-    wchar_t text[16];
+// Size units as the base language module has them, built again whenever
+// another module takes its place. Guarded by the language lock, under which
+// the module they come from cannot change.
+struct UnitCache {
+    bool built = false;
+    uint32_t generation = 0;
+    wchar_t text[elk::kSizeUnitCount][16];
 };
-UnitText g_units[elk::kSizeUnitCount];
-constexpr const wchar_t* kBuiltinUnits[elk::kSizeUnitCount] = {L"B", L"KB", L"MB", L"GB", L"TB"};
+UnitCache g_units;
 
 void unitText(int unit, wchar_t (&out)[16]) {
-    UnitText& cached = g_units[unit];
-    if (cached.state.load(std::memory_order_acquire) == 2) {
-        elk::copyBounded(out, ARRAYSIZE(out), cached.text);
-        return;
+    elk::BaseLanguage base;
+    if (!g_units.built || g_units.generation != base.generation()) {
+        for (int i = 0; i < elk::kSizeUnitCount; ++i) {
+            const uint32_t id = ELK_TEXT_UNIT_FIRST + i;
+            if (!base.module() || elk::loadText(base.module(), id, g_units.text[i], std::size(g_units.text[i])) == 0)
+                elk::copyBounded(g_units.text[i], std::size(g_units.text[i]), elk::wide(elk::findText(id)->builtin));
+        }
+        g_units.generation = base.generation();
+        g_units.built = true;
     }
-    HMODULE module = g_state.baseLanguage;
-    if (!module || LoadStringW(module, kTextFirstUnit + unit, out, ARRAYSIZE(out)) <= 0)
-        elk::copyBounded(out, ARRAYSIZE(out), kBuiltinUnits[unit]);
-    int empty = 0;
-    if (module && cached.state.compare_exchange_strong(empty, 1, std::memory_order_acquire)) {
-        elk::copyBounded(cached.text, ARRAYSIZE(cached.text), out);
-        cached.state.store(2, std::memory_order_release);
-    }
+    elk::copyBounded(out, std::size(out), g_units.text[unit]);
 }
 
 }  // namespace
@@ -88,7 +81,7 @@ void WINAPI basTime2String(wchar_t* out, DWORD size, __time64_t time, DWORD full
     elk::UniqueModule texts(basLoadLanguage(L"Base.dll"));
     tm local{};
     if (time == 0 || !localTime(time, local)) {
-        appendText(texts.get(), kTextNoTime, out, size);
+        appendText(texts.get(), ELK_TEXT_NO_TIME, out, size);
         return;
     }
     if (full) {
@@ -103,11 +96,11 @@ void WINAPI basTime2String(wchar_t* out, DWORD size, __time64_t time, DWORD full
     }
     switch (elk::chooseTimeForm(dateOf(local), dateOf(today), now - time)) {
     case elk::TimeForm::Today:
-        appendText(texts.get(), kTextToday, out, size);
+        appendText(texts.get(), ELK_TEXT_TODAY, out, size);
         appendTime(L"%X", local, out, size);
         break;
     case elk::TimeForm::Yesterday:
-        appendText(texts.get(), kTextYesterday, out, size);
+        appendText(texts.get(), ELK_TEXT_YESTERDAY, out, size);
         appendTime(L"%X", local, out, size);
         break;
     case elk::TimeForm::WeekdayTime:
@@ -124,7 +117,12 @@ void WINAPI basTime2String(wchar_t* out, DWORD size, __time64_t time, DWORD full
 
 DWORD WINAPI basString2Time(const wchar_t* text, __time64_t* out) {
     if (!out) return ERROR_INVALID_PARAMETER;
-    const LCID locale = MAKELCID(g_state.language, SORT_DEFAULT);
+    WORD language;
+    {
+        elk::BaseLanguage current;
+        language = g_state.language;
+    }
+    const LCID locale = MAKELCID(language, SORT_DEFAULT);
     wchar_t date[50] = {}, time[50] = {}, am[20] = {}, pm[20] = {};
     // A pattern that cannot be read is left empty: that part is not read.
     if (GetLocaleInfoW(locale, LOCALE_SSHORTDATE, date, ARRAYSIZE(date)) <= 0) date[0] = L'\0';

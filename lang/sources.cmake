@@ -4,9 +4,10 @@ elk_family_sources(
         core/errcodes.cpp
         core/langlist.cpp
         core/codepage.cpp
+        core/texts.cpp
     WINDOWS
         language.cpp
-        format.cpp
+        texts.cpp
         status_check.cpp
         strings.cpp
         codepage.cpp
@@ -14,4 +15,5 @@ elk_family_sources(
         printf_args_test.cpp
         errcodes_test.cpp
         codepage_test.cpp
+        texts_test.cpp
 )

