@@ -100,10 +100,9 @@ bool inRange(int value, int low, int high) { return value >= low && value <= hig
 bool readDate(std::u16string_view pattern, const TimePatterns& patterns, Cursor& text, TimeFields& f) {
     size_t i = 0;
     while (i < pattern.size() && !text.atEnd()) {
-        if (isBlank(text.current())) {
-            text.skipBlanks();
-            if (text.atEnd()) break;
-        }
+        // Blanks that run to the end still leave a field or separator of the
+        // pattern unmatched: "12/25 " is no date, unlike "12/25".
+        if (isBlank(text.current())) text.skipBlanks();
         char16_t p = pattern[i];
         if (p == u'M') {
             Number n = text.number();

@@ -133,6 +133,10 @@ TEST_F(StringToTime, UsPatterns) {
         /* 8 */ {L"2/30/2009", ELK_E_TIME_TEXT, 12345},
         /* 9 */ {L"25.12.2009", ELK_E_TIME_TEXT, 12345},
         /* 10 */ {L"12/25/2009 3:04:05 XM", ELK_E_TIME_TEXT, 12345},
+        // Blanks where the pattern still wants "/yyyy" are a failure, not a
+        // success with no point in time.
+        /* 11 */ {L"12/25 ", ELK_E_TIME_TEXT, 12345},
+        /* 12 */ {L"12/25/2009 ", 0, localTime(2009, 12, 25)},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
         __time64_t time = 12345;

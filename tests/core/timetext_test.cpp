@@ -62,6 +62,13 @@ TEST(ReadTimeText, Cases) {
         /* 34 */ {&kIso, u"2009-12-25 23:59", true, {109, 11, 25, 23, 59, 0}},
         /* 35 window ending 2049 */ {&kIso, u"49-01-01", true, {149, 0, 1, 0, 0, 0}},
         /* 36 */ {&kIso, u"50-01-01", true, {50, 0, 1, 0, 0, 0}},
+        // Blanks that end the text before the pattern does leave a separator
+        // or a field unmatched: that is a failure, not a short date.
+        /* 37 */ {&kUs, u"12/25 ", false, {}},
+        /* 38 */ {&kUs, u"12/ ", false, {}},
+        /* 39 */ {&kUs, u"12 \t", false, {}},
+        /* 40 */ {&kGerman, u"25.12 ", false, {}},
+        /* 41 blanks after a whole date are fine */ {&kUs, u"12/25/2009 ", true, {109, 11, 25, 0, 0, 0}},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
         TimeFields f;
