@@ -5,27 +5,24 @@
 #include <vector>
 
 #include "include/elkBase.h"
-#include "support/install_tree.h"
+#include "support/guarded.h"
+#include "support/library.h"
 
 namespace {
 
 TEST(CreatePath, JoinsIntoTheCallersBufferOnly) {
-    std::wstring out(16, L'#');
+    elktest::GuardedText out(12);
     EXPECT_EQ(basCreatePath(L"C:\\A\\", L"setup\\setup.ini", out.data(), 12), 5u);
-    EXPECT_STREQ(out.c_str(), L"C:\\A\\setup\\");
-    EXPECT_EQ(out.substr(12), L"####");
-    EXPECT_EQ(basCreatePath(L"C:\\A", L"x", out.data(), 0), 0u);
+    EXPECT_EQ(out.text(), L"C:\\A\\setup\\");
+    EXPECT_TRUE(out.intact());
+    elktest::GuardedText none(0);
+    EXPECT_EQ(basCreatePath(L"C:\\A", L"x", none.data(), 0), 0u);
+    EXPECT_TRUE(none.untouched());
 }
 
-class Profile : public ::testing::Test {
+class Profile : public elktest::LibraryTest {
 protected:
-    void SetUp() override {
-        tree.addLanguage(1033);
-        tree.point();
-        ASSERT_EQ(basInitLibraryExt(ELK_INIT_LIGHT), 0u);
-    }
-    void TearDown() override { basFreeLibraryExt(ELK_INIT_LIGHT); }
-    elktest::InstallTree tree;
+    void SetUp() override { start(); }
 };
 
 TEST_F(Profile, ReadsAndWritesTheSuitesIniFile) {
@@ -42,10 +39,10 @@ TEST_F(Profile, ReadsAndWritesTheSuitesIniFile) {
     EXPECT_EQ(basGetProfileInt(L"Common", L"Missing", 5), 5u);
 
     // Boundaries: one character too small cuts, a zero size writes nothing.
-    std::wstring small(8, L'#');
+    elktest::GuardedText small(5);
     EXPECT_EQ(basGetProfileString(L"Common", L"Database", L"", small.data(), 5), 4u);
-    EXPECT_STREQ(small.c_str(), L"elkS");
-    EXPECT_EQ(small.substr(5), L"###");
+    EXPECT_EQ(small.text(), L"elkS");
+    EXPECT_TRUE(small.intact());
     EXPECT_EQ(basGetProfileString(L"Common", L"Database", L"", small.data(), 0), 0u);
 
     // A null value removes the key, a null key the section.

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "include/elkBase.h"
-#include "support/install_tree.h"
+#include "support/library.h"
 
 namespace {
 
@@ -30,16 +30,12 @@ HANDLE threadAtGate(Gate& gate) {
     return thread;
 }
 
-class StopThread : public ::testing::TestWithParam<const wchar_t*> {
+class StopThread : public elktest::LibraryTest, public ::testing::WithParamInterface<const wchar_t*> {
 protected:
     void SetUp() override {
-        tree.addLanguage(1033);
         tree.setIni(L"Common", L"ThreadTerminationTimeout", GetParam());
-        tree.point();
-        ASSERT_EQ(basInitLibraryExt(ELK_INIT_LIGHT), 0u);
+        start();
     }
-    void TearDown() override { basFreeLibraryExt(ELK_INIT_LIGHT); }
-    elktest::InstallTree tree;
 };
 
 TEST_P(StopThread, ThreadThatEndsGivesItsExitCode) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "include/elkBase.h"
+#include "support/guarded.h"
 
 namespace {
 
@@ -22,10 +23,10 @@ TEST(Base64Export, Encode) {
     } rows[] = {{"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foobar", "Zm9vYmFy"}, {"foobarfoobar!", "Zm9vYmFyZm9vYmFyIQ=="}};
     for (const auto& row : rows) {
         DWORD n = static_cast<DWORD>(strlen(row.plain));
-        std::string out(base64_getlen(n) + 4, '#');
+        elktest::Guarded<char> out(base64_getlen(n));
         base64_encode(reinterpret_cast<const BYTE*>(row.plain), n, out.data());
-        EXPECT_STREQ(out.c_str(), row.coded);
-        EXPECT_EQ(out.substr(base64_getlen(n)), "####");
+        EXPECT_EQ(out.text(), row.coded);
+        EXPECT_TRUE(out.intact());
     }
     // No line breaks however long the input.
     Bytes big(3000, 0xFF);
@@ -89,11 +90,11 @@ struct TextResult {
 };
 
 TextResult code(DWORD(WINAPI* coder)(wchar_t*, const wchar_t*, DWORD*), const wchar_t* text, DWORD capacity) {
-    std::wstring buffer(capacity + 4, L'#');
+    elktest::GuardedText buffer(capacity);
     DWORD count = capacity;
     DWORD status = coder(buffer.data(), text, &count);
-    EXPECT_EQ(buffer.substr(capacity), L"####") << "wrote past the capacity";
-    return {status, count, capacity ? buffer.c_str() : L""};
+    EXPECT_TRUE(buffer.intact()) << "wrote past the capacity";
+    return {status, count, buffer.text()};
 }
 
 TEST(StoredTextExport, EncodeAndDecode) {
@@ -141,24 +142,24 @@ TEST(AnsiConversion, RoundTripAndBounds) {
     EXPECT_STREQ(narrow, "Hello");
 
     // Too small: the system's failure, and the last element is the terminator.
-    std::wstring w(4 + 4, L'#');
+    elktest::GuardedText w(4);
     SetLastError(0xdeadbeef);
     EXPECT_EQ(basA2U("Hello", w.data(), 4), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
     EXPECT_EQ(w[3], L'\0');
-    EXPECT_EQ(w.substr(4), L"####");
-    std::string a(4 + 4, '#');
+    EXPECT_TRUE(w.intact());
+    elktest::Guarded<char> a(4);
     EXPECT_EQ(basU2A(L"Hello", a.data(), 4), 0);
     EXPECT_EQ(a[3], '\0');
-    EXPECT_EQ(a.substr(4), "####");
+    EXPECT_TRUE(a.intact());
 
     // Size 0 asks for the size and writes nothing.
-    wchar_t canary = L'#';
-    EXPECT_EQ(basA2U("Hello", &canary, 0), 6);
-    EXPECT_EQ(canary, L'#');
-    char narrowCanary = '#';
-    EXPECT_EQ(basU2A(L"Hello", &narrowCanary, 0), 6);
-    EXPECT_EQ(narrowCanary, '#');
+    elktest::GuardedText none(0);
+    EXPECT_EQ(basA2U("Hello", none.data(), 0), 6);
+    EXPECT_TRUE(none.untouched());
+    elktest::Guarded<char> narrowNone(0);
+    EXPECT_EQ(basU2A(L"Hello", narrowNone.data(), 0), 6);
+    EXPECT_TRUE(narrowNone.untouched());
 
     // A failed conversion leaves an empty text.
     std::wstring empty(8, L'#');

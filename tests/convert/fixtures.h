@@ -1,33 +1,17 @@
-// Fixtures of the conversion tests: a started library against a temporary
-// installation in a chosen language, and a short version record at the end of
-// readable memory.
+// Shared by the conversion tests: how they start the library, and a short
+// version record at the end of readable memory.
 #pragma once
 #include <gtest/gtest.h>
 
 #include "include/elkBase.h"
-#include "support/install_tree.h"
+#include "support/guarded.h"
+#include "support/library.h"
 
 namespace converttest {
 
-class Started : public ::testing::Test {
-protected:
-    // `from` is the build's module for the language (below bin).
-    void start(unsigned language, const wchar_t* from) {
-        tree.addLanguage(language, from);
-        tree.setIni(L"Languages", L"Engine", std::to_wstring(language).c_str());
-        tree.point();
-        ASSERT_EQ(basInitLibraryExt(ELK_INIT_LIGHT | ELK_INIT_NO_LOCALES), 0u);
-        started = true;
-    }
-    void stop() {
-        if (started) basFreeLibraryExt(ELK_INIT_LIGHT);
-        started = false;
-    }
-    void TearDown() override { stop(); }
-
-    elktest::InstallTree tree;
-    bool started = false;
-};
+// The conversions only read texts: the thread's and the runtime's locales
+// stay as they are.
+inline constexpr DWORD kTextsOnly = ELK_INIT_LIGHT | ELK_INIT_NO_LOCALES;
 
 // A short record placed right before an inaccessible page: reading one byte
 // of the long form's fields would fault.

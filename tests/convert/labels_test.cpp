@@ -10,8 +10,8 @@
 
 namespace {
 
-using texttest::Guarded;
-using texttest::Library;
+using Guarded = elktest::GuardedText;
+using elktest::LibraryTest;
 using texttest::localTime;
 
 std::wstring label(DWORD first, DWORD second, __time64_t time, DWORD flags) {
@@ -20,11 +20,11 @@ std::wstring label(DWORD first, DWORD second, __time64_t time, DWORD flags) {
     return out;
 }
 
-class DatabaseLabel : public Library {};
+class DatabaseLabel : public LibraryTest {};
 
 TEST_F(DatabaseLabel, NoVersionIsTheModulesText) {
     EXPECT_EQ(label(0, 0, localTime(2009, 2, 13, 12), 0), L"Unknown") << "built in, no module";
-    start(1031, L"lang\\1031");
+    startIn(1031, L"lang\\1031");
     for (DWORD flags : {0x00u, 0x04u, 0x08u, 0x1Eu})
         EXPECT_EQ(label(0, 0, localTime(2009, 2, 13, 12), flags), L"Unbekannt");
 }
@@ -68,10 +68,10 @@ TEST_F(DatabaseLabel, CutToTheBuffer) {
 
 // Run with LC_ALL=de_DE.UTF-8: the label follows the user's locale, whatever
 // the interface language.
-class GermanUserLabel : public Library {};
+class GermanUserLabel : public LibraryTest {};
 
 TEST_F(GermanUserLabel, DayMonthYearWithDots) {
-    start(1033);
+    startIn(1033);
     const __time64_t time = localTime(2009, 2, 13, 12);
     EXPECT_EQ(label(0x090213, 1, time, 0), L"090213-1, 13.02.2009");
     EXPECT_EQ(label(0x090213, 1, time, 0x02), L"090213-1, 13.02.09");
@@ -168,17 +168,17 @@ TEST(TaskStatus, TextsAndBounds) {
 }
 
 std::wstring friendlyTask(const wchar_t* name, DWORD size = 64) {
-    std::wstring buffer(size + 4, L'#');
+    Guarded buffer(size);
     wcsncpy(buffer.data(), name, size);
     basFriendlyTaskName(buffer.data(), size);
-    EXPECT_EQ(buffer.substr(size), L"####") << "wrote past the buffer";
-    return buffer.c_str();
+    EXPECT_TRUE(buffer.intact()) << "wrote past the buffer";
+    return buffer.text();
 }
 
-class TaskName : public Library {};
+class TaskName : public LibraryTest {};
 
 TEST_F(TaskName, BuiltInTasksGetTheirText) {
-    start(1033);
+    startIn(1033);
     struct Row {
         const wchar_t* name;
         const wchar_t* shown;
@@ -200,7 +200,7 @@ TEST_F(TaskName, BuiltInTasksGetTheirText) {
 TEST_F(TaskName, WithoutTheTextTheNameStays) {
     EXPECT_EQ(friendlyTask(L"*Quick"), L"*Quick") << "no module";
     EXPECT_EQ(friendlyTask(L"*WHSBackup"), L"WHS");
-    start(1033, L"testlang\\broken");
+    startIn(1033, L"testlang\\broken");
     EXPECT_EQ(friendlyTask(L"*Quick"), L"*Quick") << "a module without text 202";
 }
 
@@ -211,10 +211,10 @@ std::wstring friendName(const wchar_t* name, DWORD size, DWORD* length) {
     return out.text();
 }
 
-class ObjectName : public Library {};
+class ObjectName : public LibraryTest {};
 
 TEST_F(ObjectName, ObjectsThatAreNotFiles) {
-    start(1033);
+    startIn(1033);
     struct Row {
         const wchar_t* name;
         const wchar_t* shown;
@@ -243,7 +243,7 @@ TEST_F(ObjectName, ObjectsThatAreNotFiles) {
 }
 
 TEST_F(ObjectName, PathsAreShortenedByTheBaseLibrary) {
-    start(1033);
+    startIn(1033);
     DWORD length = 0;
     EXPECT_EQ(friendName(L"\\\\?\\C:\\short.txt", 64, &length), L"C:\\short.txt");
     EXPECT_EQ(length, 12u);
@@ -264,7 +264,7 @@ TEST_F(ObjectName, PathsAreShortenedByTheBaseLibrary) {
 TEST_F(ObjectName, WithoutTextsObjectsAreShownAsNames) {
     DWORD length = 0;
     EXPECT_EQ(friendName(L"*MBR1", 64, &length), L"*MBR1") << "no module";
-    start(1033, L"testlang\\broken");
+    startIn(1033, L"testlang\\broken");
     EXPECT_EQ(friendName(L"*PROCESS:1F4", 64, &length), L"*PROCESS:1F4") << "a module without text 153";
 }
 
@@ -289,10 +289,11 @@ protected:
     }
     // The path in a buffer of exactly its size, canaries behind.
     BOOLEAN fit(std::wstring& path, int max) {
-        std::wstring buffer = path + L'\0' + L"####";
+        Guarded buffer(path.size() + 1);
+        std::copy(path.c_str(), path.c_str() + path.size() + 1, buffer.data());
         BOOLEAN result = basDoFitFileName(dc, buffer.data(), max);
-        EXPECT_EQ(buffer.substr(path.size() + 1), L"####") << "wrote past the path";
-        path = buffer.c_str();
+        EXPECT_TRUE(buffer.intact()) << "wrote past the path";
+        path = buffer.text();
         return result;
     }
     HDC dc = nullptr;

@@ -8,7 +8,8 @@
 namespace {
 
 using converttest::GuardedShortRecord;
-using converttest::Started;
+using converttest::kTextsOnly;
+using elktest::GuardedText;
 
 OSVERSIONINFOEXW record(DWORD major, DWORD minor, DWORD build, DWORD platform, const wchar_t* servicePack = L"",
                         BYTE productType = VER_NT_WORKSTATION) {
@@ -24,11 +25,11 @@ OSVERSIONINFOEXW record(DWORD major, DWORD minor, DWORD build, DWORD platform, c
 }
 
 std::wstring osName(const OSVERSIONINFOEXW* r, DWORD size = 260) {
-    std::wstring out(size + 4, L'#');
+    GuardedText out(size);
     SetLastError(0xdeadbeef);
     EXPECT_EQ(basCreateOSString(reinterpret_cast<const OSVERSIONINFOW*>(r), out.data(), size), 0u);
-    EXPECT_EQ(out.substr(size), L"####") << "wrote past the buffer";
-    return out.c_str();
+    EXPECT_TRUE(out.intact()) << "wrote past the buffer";
+    return out.text();
 }
 
 struct NameRow {
@@ -42,10 +43,10 @@ void expectNames(const NameRow* rows, size_t count) {
 
 constexpr DWORD kNT = VER_PLATFORM_WIN32_NT, k9x = VER_PLATFORM_WIN32_WINDOWS;
 
-class ReleaseNames : public Started {};
+class ReleaseNames : public elktest::LibraryTest {};
 
 TEST_F(ReleaseNames, English) {
-    start(1033, L"lang\\1033");
+    startIn(1033, L"lang\\1033", kTextsOnly);
     const NameRow rows[] = {
         /* 0 */ {record(4, 0, 1381, kNT, L"Service Pack 6a"), L"Windows NT 4.0 (Service Pack 6a)"},
         /* 1 */ {record(5, 0, 2195, kNT, L"Service Pack 4"), L"Windows 2000 Workstation (Service Pack 4)"},
@@ -78,7 +79,7 @@ TEST_F(ReleaseNames, English) {
 }
 
 TEST_F(ReleaseNames, German) {
-    start(1031, L"lang\\1031");
+    startIn(1031, L"lang\\1031", kTextsOnly);
     const NameRow rows[] = {
         /* 0 */ {record(6, 2, 9200, kNT, L"Service Pack 1"), L"Windows Vista oder neuer, Workstation (Service Pack 1)"},
         /* 1 */ {record(4, 10, 2222, k9x), L"Windows 98 Zweite Ausgabe"},
@@ -90,7 +91,7 @@ TEST_F(ReleaseNames, German) {
 }
 
 TEST_F(ReleaseNames, TextsThatDoNotFitTheirArgumentsAreReplaced) {
-    start(1033, L"testlang\\convert_badnames");
+    startIn(1033, L"testlang\\convert_badnames", kTextsOnly);
     const NameRow rows[] = {
         /* 0 "NT %s" */ {record(4, 0, 1381, kNT, L"SP6"), L"Windows NT 4.0 (SP6)"},
         /* 1 "%s" reads only the first argument; no text 68 */ {record(5, 0, 2195, kNT, L"SP4"), L"Workstation"},
@@ -106,7 +107,7 @@ TEST_F(ReleaseNames, TextsThatDoNotFitTheirArgumentsAreReplaced) {
 }
 
 TEST_F(ReleaseNames, BoundedByTheCallersBuffer) {
-    start(1033, L"lang\\1033");
+    startIn(1033, L"lang\\1033", kTextsOnly);
     OSVERSIONINFOEXW xp = record(5, 1, 2600, kNT | ELK_PLATFORM_WIN64, L"SP3");
     // "Windows XP Workstation (SP3)" is 28 characters; " 64-bit" only when all of it fits.
     EXPECT_EQ(osName(&xp, 37), L"Windows XP Workstation (SP3) 64-bit");
@@ -116,14 +117,14 @@ TEST_F(ReleaseNames, BoundedByTheCallersBuffer) {
     OSVERSIONINFOEXW me = record(4, 90, 3000, k9x);
     EXPECT_EQ(osName(&me, 8), L"Windows");
 
-    wchar_t canary = L'#';
-    EXPECT_EQ(basCreateOSString(nullptr, &canary, 0), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    EXPECT_EQ(canary, L'#');
+    GuardedText none(0);
+    EXPECT_EQ(basCreateOSString(nullptr, none.data(), 0), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_TRUE(none.untouched());
     EXPECT_EQ(basCreateOSString(nullptr, nullptr, 10), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
 TEST_F(ReleaseNames, RunningSystem) {
-    start(1033, L"lang\\1033");
+    startIn(1033, L"lang\\1033", kTextsOnly);
     OSVERSIONINFOEXW system = {};
     system.dwOSVersionInfoSize = sizeof system;
     ASSERT_TRUE(GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&system)));
@@ -133,7 +134,7 @@ TEST_F(ReleaseNames, RunningSystem) {
 }
 
 TEST_F(ReleaseNames, TheModuleLoadedForTheNameIsReleased) {
-    start(1033, L"lang\\1033");
+    startIn(1033, L"lang\\1033", kTextsOnly);
     osName(nullptr);
     std::wstring module = tree.program() + L"\\1033\\Base.dll";
     EXPECT_NE(GetModuleHandleW(module.c_str()), nullptr) << "the library's own copy";

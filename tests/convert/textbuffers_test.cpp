@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "include/elkBase.h"
+#include "support/guarded.h"
 
 namespace {
 
@@ -27,11 +28,11 @@ TEST(ChangeSubStr, Cases) {
         /* 5 */ {L"abc", 10, L"", L"x", L"abc"},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
-        std::wstring buffer(rows[i].capacity + 4, L'#');
+        elktest::GuardedText buffer(rows[i].capacity);
         std::wcscpy(buffer.data(), rows[i].text);
         basChangeSubStr(buffer.data(), rows[i].capacity, rows[i].find, rows[i].replacement);
-        EXPECT_EQ(std::wstring(buffer.c_str()), rows[i].expected) << "row " << i;
-        EXPECT_EQ(buffer.substr(rows[i].capacity), L"####") << "row " << i << " wrote past the capacity";
+        EXPECT_EQ(buffer.text(), rows[i].expected) << "row " << i;
+        EXPECT_TRUE(buffer.intact()) << "row " << i << " wrote past the capacity";
     }
 }
 
@@ -76,19 +77,18 @@ TEST(GenerateHash128, KnownDigests) {
         /* 4 */ {million.data(), 1000000, "7707d6ae4e027c70eea2a935c2296f21"},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
-        BYTE digest[17];
-        std::memset(digest, 0xCC, sizeof digest);
-        EXPECT_EQ(basGenerateHash128(rows[i].data, rows[i].length, digest), 0u) << "row " << i;
-        EXPECT_EQ(hex(digest), rows[i].md5) << "row " << i;
-        EXPECT_EQ(digest[16], 0xCC) << "row " << i;
+        elktest::Guarded<BYTE> digest(16);
+        EXPECT_EQ(basGenerateHash128(rows[i].data, rows[i].length, digest.data()), 0u) << "row " << i;
+        EXPECT_EQ(hex(digest.data()), rows[i].md5) << "row " << i;
+        EXPECT_TRUE(digest.intact()) << "row " << i;
     }
 }
 
 TEST(GenerateHash128, NullArguments) {
-    BYTE digest[16];
-    std::memset(digest, 0xCC, sizeof digest);
-    EXPECT_EQ(basGenerateHash128(nullptr, 5, digest), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    EXPECT_EQ(hex(digest), std::string(32, '0')) << "cleared";
+    elktest::Guarded<BYTE> digest(16);
+    EXPECT_EQ(basGenerateHash128(nullptr, 5, digest.data()), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(hex(digest.data()), std::string(32, '0')) << "cleared";
+    EXPECT_TRUE(digest.intact());
     EXPECT_EQ(basGenerateHash128("abc", 3, nullptr), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 

@@ -8,8 +8,8 @@
 
 namespace {
 
-using texttest::Guarded;
-using texttest::Library;
+using Guarded = elktest::GuardedText;
+using elktest::LibraryTest;
 using texttest::localTime;
 
 const wchar_t* const kWeekdays[] = {L"Sunday",   L"Monday", L"Tuesday", L"Wednesday",
@@ -25,10 +25,10 @@ std::wstring timeText(__time64_t time, DWORD full = 0) {
 
 tm broken(__time64_t time) { return *_localtime64(&time); }
 
-class TimeText : public Library {};
+class TimeText : public LibraryTest {};
 
 TEST_F(TimeText, NoTimeIsTheModulesText) {
-    start(1033);
+    startIn(1033);
     EXPECT_EQ(timeText(0), L"Never");
     EXPECT_EQ(timeText(0, 1), L"Never");
 }
@@ -41,7 +41,7 @@ TEST_F(TimeText, WithoutALanguageModuleOnlyTheFormattedPartRemains) {
 }
 
 TEST_F(TimeText, RelativeForms) {
-    start(1033);
+    startIn(1033);
     const __time64_t now = _time64(nullptr);
     const tm today = broken(now);
     // 00:00:01 and 12:00 of today and of nearby days, by the calendar.
@@ -74,7 +74,7 @@ TEST_F(TimeText, RelativeForms) {
 }
 
 TEST_F(TimeText, FullFormEvenForNow) {
-    start(1033);
+    startIn(1033);
     const __time64_t early = localTime(2012, 3, 4, 5, 6, 7);
     EXPECT_EQ(timeText(early, 1), L"Sunday, March 4, 2012 5:06:07 AM");
     const __time64_t now = _time64(nullptr);
@@ -84,7 +84,7 @@ TEST_F(TimeText, FullFormEvenForNow) {
 }
 
 TEST_F(TimeText, CutToTheBuffer) {
-    start(1033);
+    startIn(1033);
     const tm today = broken(_time64(nullptr));
     const __time64_t early = localTime(today.tm_year + 1900, today.tm_mon + 1, today.tm_mday, 0, 0, 1);
     struct Row {
@@ -112,10 +112,10 @@ TEST_F(TimeText, CutToTheBuffer) {
     EXPECT_TRUE(none.untouched());
 }
 
-class StringToTime : public Library {};
+class StringToTime : public LibraryTest {};
 
 TEST_F(StringToTime, UsPatterns) {
-    start(1033);  // M/d/yyyy and h:mm:ss tt
+    startIn(1033);  // M/d/yyyy and h:mm:ss tt
     struct Row {
         const wchar_t* text;
         DWORD status;
@@ -146,10 +146,10 @@ TEST_F(StringToTime, UsPatterns) {
     EXPECT_EQ(basString2Time(L"1/2/2010", nullptr), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
-class SizeText : public Library {};
+class SizeText : public LibraryTest {};
 
 TEST_F(SizeText, UnitBoundaries) {
-    start(1033);
+    startIn(1033);
     struct Row {
         __int64 bytes;
         const wchar_t* text;
@@ -175,7 +175,7 @@ TEST_F(SizeText, UnitBoundaries) {
 }
 
 TEST_F(SizeText, CutToTheBuffer) {
-    start(1033);
+    startIn(1033);
     struct Row {
         DWORD size;
         int result;
@@ -200,10 +200,10 @@ TEST_F(SizeText, CutToTheBuffer) {
 
 // Run with the user's locale German (LC_ALL=de_DE.UTF-8) as its own process:
 // the size units are fixed by the first module that gives them.
-class GermanTimeText : public Library {};
+class GermanTimeText : public LibraryTest {};
 
 TEST_F(GermanTimeText, TextsAndRuntimeLocale) {
-    start(1031, L"lang\\1031");
+    startIn(1031, L"lang\\1031");
     EXPECT_EQ(timeText(0), L"Nie");
     EXPECT_EQ(timeText(localTime(2009, 2, 13, 23, 31, 30)), L"Freitag, 13. Februar 2009 23:31:30");
     const tm today = broken(_time64(nullptr));
@@ -219,7 +219,7 @@ TEST_F(GermanTimeText, TextsAndRuntimeLocale) {
 }
 
 TEST_F(GermanTimeText, DayMonthYearAnd24HourPatterns) {
-    start(1031, L"lang\\1031");  // d.M.yyyy and HH:mm:ss
+    startIn(1031, L"lang\\1031");  // d.M.yyyy and HH:mm:ss
     struct Row {
         const wchar_t* text;
         DWORD status;

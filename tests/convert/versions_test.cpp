@@ -8,13 +8,14 @@
 namespace {
 
 using converttest::GuardedShortRecord;
-using converttest::Started;
+using converttest::kTextsOnly;
+using elktest::GuardedText;
 
 std::wstring versionText(DWORD high, DWORD low, DWORD size, int* result) {
-    std::wstring out(size + 4, L'#');
+    GuardedText out(size);
     *result = basVersion2String(out.data(), size, high, low);
-    EXPECT_EQ(out.substr(size), L"####") << "wrote past the buffer";
-    return size ? out.c_str() : L"";
+    EXPECT_TRUE(out.intact()) << "wrote past the buffer";
+    return out.text();
 }
 
 TEST(Versions, ParseTheFourParts) {
@@ -66,17 +67,17 @@ TEST(Versions, NoVersionWithoutALanguageModuleIsTheBuiltInText) {
     EXPECT_EQ(result, 7);
 }
 
-class VersionTexts : public Started {};
+class VersionTexts : public elktest::LibraryTest {};
 
 TEST_F(VersionTexts, NoVersionReadsTheLanguageModule) {
-    start(1031, L"lang\\1031");
+    startIn(1031, L"lang\\1031", kTextsOnly);
     int result = 0;
     EXPECT_EQ(versionText(0, 0, 64, &result), L"Unbekannt");
     EXPECT_EQ(result, 9);
     EXPECT_EQ(versionText(0, 0, 4, &result), L"Unb");
     EXPECT_EQ(result, -1);
     stop();
-    start(1033, L"lang\\1033");
+    startIn(1033, L"lang\\1033", kTextsOnly);
     EXPECT_EQ(versionText(0, 0, 64, &result), L"Unknown");
 }
 
@@ -159,15 +160,15 @@ TEST(SystemVersionText, LongRecordRoundTripAndBounds) {
     EXPECT_STREQ(back.szCSDVersion, L" v.1130");
 
     for (DWORD size : {static_cast<DWORD>(full.size() + 1), static_cast<DWORD>(full.size()), 1ul}) {
-        std::wstring out(size + 4, L'#');
+        GuardedText out(size);
         int result = basOSVersion2String(asShort, out.data(), size);
         EXPECT_EQ(result, size > full.size() ? static_cast<int>(full.size()) : -1) << size;
-        EXPECT_EQ(std::wstring(out.c_str()), full.substr(0, size - 1)) << size;
-        EXPECT_EQ(out.substr(size), L"####") << size;
+        EXPECT_EQ(out.text(), full.substr(0, size - 1)) << size;
+        EXPECT_TRUE(out.intact()) << size;
     }
-    wchar_t canary = L'#';
-    EXPECT_EQ(basOSVersion2String(asShort, &canary, 0), -1);
-    EXPECT_EQ(canary, L'#');
+    GuardedText none(0);
+    EXPECT_EQ(basOSVersion2String(asShort, none.data(), 0), -1);
+    EXPECT_TRUE(none.untouched());
 
     basString2OSVersion(L"", &back);
     EXPECT_EQ(back.dwOSVersionInfoSize, 0u);

@@ -8,8 +8,8 @@
 
 namespace {
 
-using texttest::Guarded;
-using texttest::Library;
+using Guarded = elktest::GuardedText;
+using elktest::LibraryTest;
 
 const std::wstring kRoot = ELK_DEFAULT_URL_ROOT;
 
@@ -19,7 +19,7 @@ std::wstring url(const wchar_t* name) {
     return out;
 }
 
-class WebAddress : public Library {};
+class WebAddress : public LibraryTest {};
 
 TEST_F(WebAddress, LanguagesOfTheInstallation) {
     struct Row {
@@ -37,14 +37,14 @@ TEST_F(WebAddress, LanguagesOfTheInstallation) {
         /* 6 */ {1033, L"news.html", L"/news.html"},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
-        start(rows[i].language);
+        startIn(rows[i].language);
         EXPECT_EQ(url(rows[i].name), kRoot + rows[i].path) << "row " << i;
         stop();
     }
 }
 
 TEST_F(WebAddress, HomePageIsTheHomePageLink) {
-    start(1031, L"lang\\1031");
+    startIn(1031, L"lang\\1031");
     wchar_t out[300];
     basGetHomePage(out, ARRAYSIZE(out));
     EXPECT_EQ(out, kRoot + L"/index_eng.html");
@@ -55,7 +55,7 @@ TEST_F(WebAddress, IniOverrides) {
     tree.setIni(L"URL", L"Skins", L"/custom/%s.html");
     tree.setIni(L"URL", L"InvalidUrlIniEntry", L"other.html");
     tree.setIni(L"URL", L"VirusReportURL", L"r?l=%s&x=%20&n=%%s%n%d");
-    start(1031, L"lang\\1031");
+    startIn(1031, L"lang\\1031");
     EXPECT_EQ(url(L"Skins"), L"http://mirror.example/site/custom/ger.html");
     EXPECT_EQ(url(L"news.html"), L"http://mirror.example/site/other.html");
     EXPECT_EQ(url(L"HomePage"), L"http://mirror.example/site/index_eng.html");
@@ -63,12 +63,12 @@ TEST_F(WebAddress, IniOverrides) {
         << "a configured address is no format";
     stop();
     tree.setIni(L"URL", L"UrlRoot", L"http://bare.example");
-    start(1031, L"lang\\1031");
+    startIn(1031, L"lang\\1031");
     EXPECT_EQ(url(L"Skins"), L"http://bare.example/custom/ger.html");
 }
 
 TEST_F(WebAddress, CutToTheBuffer) {
-    start(1033);
+    startIn(1033);
     const std::wstring full = kRoot + L"/index.html";
     const DWORD exact = static_cast<DWORD>(full.size() + 1);
     struct Row {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "include/elkBase.h"
+#include "support/guarded.h"
 #include "support/install_tree.h"
 
 namespace {
@@ -133,10 +134,10 @@ TEST(LanguagePath, JoinsTheProgramFolderAndTheId) {
     InstallTree tree;
     tree.point();
     ASSERT_EQ(basInitLibraryExt(0), ELK_E_FOLDER_MISSING);  // nothing to load, but the folders are set
-    std::wstring out(12, L'#');
+    elktest::GuardedText out(8);
     DWORD start = basCreateLanguagePath(1031, out.data(), 8);
     EXPECT_EQ(start, 8u);
-    EXPECT_EQ(out.substr(8), L"####");
+    EXPECT_TRUE(out.intact());
     wchar_t full[520];
     EXPECT_EQ(basCreateLanguagePath(2052, full, 520), tree.program().size() + 1);
     EXPECT_EQ(std::wstring(full), tree.program() + L"\\2052");

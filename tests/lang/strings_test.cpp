@@ -4,32 +4,28 @@
 #include <string>
 
 #include "include/elkBase.h"
-#include "support/install_tree.h"
+#include "support/guarded.h"
+#include "support/library.h"
 
 namespace {
 
-using elktest::InstallTree;
+using elktest::GuardedText;
 
 std::wstring errorText(DWORD code, HMODULE strings = nullptr, DWORD size = 256) {
-    std::wstring out(size + 4, L'#');
+    GuardedText out(size);
     basGetErrorStringEx(code, out.data(), size, strings, 0);
-    EXPECT_EQ(out.substr(size), L"####") << "wrote past the buffer";
-    return out.c_str();
+    EXPECT_TRUE(out.intact()) << "wrote past the buffer";
+    return out.text();
 }
 
-class Texts : public ::testing::Test {
+// English and German installed, `language` chosen.
+class Texts : public elktest::LibraryTest {
 protected:
     void start(const wchar_t* language) {
-        tree.addLanguage(1033);
         tree.addLanguage(1031, L"lang\\1031");
         tree.setIni(L"Languages", L"Engine", language);
-        tree.point();
-        ASSERT_EQ(basInitLibraryExt(ELK_INIT_LIGHT | ELK_INIT_NO_LOCALES), 0u);
+        LibraryTest::start(ELK_INIT_LIGHT | ELK_INIT_NO_LOCALES);
     }
-    void TearDown() override {
-        if (basGetBaseLang()) basFreeLibraryExt(ELK_INIT_LIGHT);
-    }
-    InstallTree tree;
 };
 
 TEST_F(Texts, StringsAreBoundedByTheCallersSize) {
@@ -46,14 +42,14 @@ TEST_F(Texts, StringsAreBoundedByTheCallersSize) {
         /* 3 */ {64, 5, L"Never"},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
-        std::wstring out(rows[i].size + 4, L'#');
+        GuardedText out(rows[i].size);
         EXPECT_EQ(basGetString(10, out.data(), rows[i].size), rows[i].result) << "row " << i;
-        EXPECT_EQ(std::wstring(out.c_str()), rows[i].text) << "row " << i;
-        EXPECT_EQ(out.substr(rows[i].size), L"####") << "row " << i;
+        EXPECT_EQ(out.text(), rows[i].text) << "row " << i;
+        EXPECT_TRUE(out.intact()) << "row " << i;
     }
-    wchar_t canary = L'#';
-    EXPECT_EQ(basGetString(10, &canary, 0), 0);
-    EXPECT_EQ(canary, L'#');
+    GuardedText none(0);
+    EXPECT_EQ(basGetString(10, none.data(), 0), 0);
+    EXPECT_TRUE(none.untouched());
     wchar_t out[8];
     EXPECT_EQ(basGetString(12345, out, 8), 0);
     EXPECT_STREQ(out, L"");
@@ -65,7 +61,7 @@ TEST_F(Texts, SuiteCodesReadTheirStringInTheChosenLanguage) {
     EXPECT_EQ(errorText(42003), L"Die E-Mail konnte nicht über den SMTP-Server versendet werden (Fehler 42003)");
     // No string for this code: the fallback format, with the code.
     EXPECT_EQ(errorText(0x7FFF0FFF), L"Error 0x7FFF0FFF");
-    basFreeLibraryExt(ELK_INIT_LIGHT);
+    stop();
     EXPECT_EQ(errorText(0x7FFF0003), L"Error 0x7FFF0003") << "no language module loaded";
 }
 
@@ -96,9 +92,9 @@ TEST_F(Texts, ShortBuffersAreCutAndTerminated) {
     EXPECT_EQ(errorText(0x7FFF0003, nullptr, 1), L"");
     EXPECT_EQ(errorText(0x7FFF0003, nullptr, 12), L"A required ");
     EXPECT_EQ(errorText(ERROR_FILE_NOT_FOUND, nullptr, 4), L"Unk") << "a system text that does not fit reads 29999";
-    wchar_t canary = L'#';
-    basGetErrorString(2, &canary, 0);
-    EXPECT_EQ(canary, L'#');
+    GuardedText none(0);
+    basGetErrorString(2, none.data(), 0);
+    EXPECT_TRUE(none.untouched());
     basGetErrorString(2, nullptr, 10);
 }
 

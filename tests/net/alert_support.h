@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "include/elkBase.h"
-#include "support/install_tree.h"
+#include "support/files.h"
+#include "support/library.h"
 
 namespace elktest {
 
@@ -22,33 +23,7 @@ inline const bool kDoublesFound = SetDllDirectoryW(kDoubles.c_str()) != 0;
 
 inline constexpr const char* kSubject = "Tarvo security alert";  // string 300 of the English module
 
-inline std::wstring tempPath(const wchar_t* stem) {
-    static LONG counter;
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + stem + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(InterlockedIncrement(&counter)) + L".txt";
-}
-
-inline std::string readFile(const std::wstring& path) {
-    std::string text;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return text;
-    char buffer[4096];
-    DWORD read;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) text.append(buffer, read);
-    CloseHandle(file);
-    return text;
-}
-
-inline std::string utf8(const std::wstring& text) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
-    out.resize(n - 1);
-    return out;
-}
+inline std::wstring tempPath(const wchar_t* stem) { return tempName(stem) + L".txt"; }
 
 // A caller's recipient list: each node one block, the text behind the link.
 class Recipients {
@@ -74,18 +49,16 @@ private:
 
 // An installation started in full (computer and domain names read), with
 // the doubles' records and answers in environment variables of its own.
-class Alert : public ::testing::Test {
+class Alert : public LibraryTest {
 protected:
     void SetUp() override {
         ASSERT_TRUE(kDoublesFound) << "no folder " << utf8(kDoubles);
-        tree.addLanguage(1033);
-        tree.point();
-        ASSERT_EQ(basInitLibraryExt(ELK_INIT_NO_CRASH_REPORT), 0u);
+        start(ELK_INIT_NO_CRASH_REPORT);
         SetEnvironmentVariableW(L"ELK_NETAPI_RECORD", netapiRecord.c_str());
         SetEnvironmentVariableW(L"ELK_MAPI_RECORD", mapiRecord.c_str());
     }
     void TearDown() override {
-        basFreeLibraryExt(ELK_INIT_NO_CRASH_REPORT);
+        stop();
         for (const wchar_t* name : {L"ELK_NETAPI_RECORD", L"ELK_MAPI_RECORD", L"ELK_NETAPI_SEND_RESULT",
                                     L"ELK_MAPI_LOGON_RESULT", L"ELK_MAPI_SEND_RESULT", L"ELK_TEST_HOST"})
             SetEnvironmentVariableW(name, nullptr);
@@ -99,7 +72,6 @@ protected:
                "\nfrom=" + utf8(from) + "\ntext=" + utf8(text) + "\n";
     }
 
-    InstallTree tree;
     std::wstring netapiRecord = tempPath(L"elk-netapi");
     std::wstring mapiRecord = tempPath(L"elk-mapi");
 };

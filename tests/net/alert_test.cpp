@@ -329,29 +329,25 @@ TEST_F(Alert, MapiWithoutSendMailFails) {
 // Run with the system's own NetApi32. Wine exports NetMessageBufferSend
 // without implementing it: the call must count as a refusal and fall back to
 // the mailslot, not end the process.
-TEST(SystemNetApi, UnimplementedMessengerFallsBackToTheMailslot) {
-    InstallTree tree;
-    tree.addLanguage(1033);
-    tree.point();
-    ASSERT_EQ(basInitLibraryExt(ELK_INIT_LIGHT), 0u);
+class SystemNetApi : public LibraryTest {};
+
+TEST_F(SystemNetApi, UnimplementedMessengerFallsBackToTheMailslot) {
+    start();
     Mailslot slot;
     ASSERT_TRUE(slot.ok());
     Recipients recipients{L"."};
     EXPECT_EQ(basNetAlert(recipients.head(), L"Scanner", L"Virus found", nullptr), 0u);
     EXPECT_EQ(slot.datagrams(), std::vector<std::string>{"Scanner\0.\0Virus found\0\0"s});
-    basFreeLibraryExt(ELK_INIT_LIGHT);
 }
 
 // Run with WINEDLLOVERRIDES=mapi32=d: a system without MAPI32.
-TEST(NoMapi, MissingLibraryGivesItsLoadError) {
+class NoMapi : public LibraryTest {};
+
+TEST_F(NoMapi, MissingLibraryGivesItsLoadError) {
     EXPECT_EQ(basSendMAPIMail(L"boss\0", L"Report", L"Text", L"\0", L"", L""), DWORD(ERROR_MOD_NOT_FOUND));
-    InstallTree tree;
-    tree.addLanguage(1033);
-    tree.point();
-    ASSERT_EQ(basInitLibraryExt(ELK_INIT_LIGHT), 0u);
+    start();
     Recipients recipients{L"MAPI:boss"};
     EXPECT_EQ(basNetAlert(recipients.head(), L"Scanner", L"Virus found", nullptr), DWORD(ERROR_MOD_NOT_FOUND));
-    basFreeLibraryExt(ELK_INIT_LIGHT);
 }
 
 }  // namespace

@@ -9,30 +9,27 @@
 #include <string>
 
 #include "include/elkBase.h"
-#include "support/install_tree.h"
+#include "support/library.h"
 
 namespace elktest {
 
 // Starts the library (network layer included) with the watchdog's times set
 // through its test hook, "" for the real ones. The test's own sockets have a
 // Windows Sockets start of their own, so they do not depend on the library's.
-class NetLibrary : public ::testing::Test {
+class NetLibrary : public LibraryTest {
 protected:
     explicit NetLibrary(const wchar_t* watchdog = L"2,250") : watchdog_(watchdog) {}
     void SetUp() override {
         WSADATA data;
         ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
-        tree.addLanguage(1033);
-        tree.point();
         SetEnvironmentVariableW(L"ELK_NET_WATCHDOG", *watchdog_ ? watchdog_ : nullptr);
-        ASSERT_EQ(basInitLibraryExt(0), 0u);
+        start(0);
     }
     void TearDown() override {
-        EXPECT_EQ(basFreeLibraryExt(0), 0u);
+        EXPECT_EQ(stop(), 0u);
         SetEnvironmentVariableW(L"ELK_NET_WATCHDOG", nullptr);
         WSACleanup();
     }
-    InstallTree tree;
 
 private:
     const wchar_t* watchdog_;

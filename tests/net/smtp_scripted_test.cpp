@@ -56,11 +56,7 @@ protected:
     }
     std::wstring writeFile(const std::wstring& name, const std::string& bytes) {
         std::wstring path = tree.root() + L"\\" + name;
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        EXPECT_NE(h, INVALID_HANDLE_VALUE);
-        WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(h);
+        EXPECT_TRUE(elktest::writeFile(path, bytes));
         return path;
     }
     const std::string host = hostName();

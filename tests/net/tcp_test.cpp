@@ -1,6 +1,7 @@
 // The watched TCP layer against loopback sockets, with the watchdog's times
 // shortened through its test hook (limit 2 s, scan every 250 ms).
 #include "tests/net/loopback.h"
+#include "support/guarded.h"
 
 #include <tlhelp32.h>
 
@@ -243,18 +244,17 @@ TEST_F(Addresses, Address2StringIsBounded) {
     ASSERT_NE(host, nullptr);
     std::string name = host->h_name;
     ASSERT_GT(name.size(), 3u);
-    wchar_t text[12];
-    wmemset(text, L'#', 12);
-    basAddress2String(text, 4, &loopback);
+    elktest::GuardedText text(4, L'#', 8);
+    basAddress2String(text.data(), 4, &loopback);
     EXPECT_EQ(text[3], L'\0');
-    EXPECT_EQ(std::wstring(text), std::wstring(name.begin(), name.begin() + 3));
-    for (int i = 4; i < 12; ++i) EXPECT_EQ(text[i], L'#') << "wrote past the capacity at " << i;
+    EXPECT_EQ(text.text(), std::wstring(name.begin(), name.begin() + 3));
+    EXPECT_TRUE(text.intact()) << "wrote past the capacity";
     wchar_t full[260];
     basAddress2String(full, 260, &loopback);
     EXPECT_EQ(std::wstring(full), std::wstring(name.begin(), name.end()));
-    wchar_t canary = L'#';
-    basAddress2String(&canary, 0, &loopback);
-    EXPECT_EQ(canary, L'#');
+    elktest::GuardedText none(0);
+    basAddress2String(none.data(), 0, &loopback);
+    EXPECT_TRUE(none.untouched());
 }
 
 TEST_F(Addresses, ServerAddressesFromTheIni) {

@@ -26,13 +26,7 @@ class Password : public ::testing::Test {
 protected:
     std::wstring file() const { return lib.tree.data() + L"\\ozrResp.dat"; }
     std::vector<BYTE> bytes() const { return storagetest::fileBytes(file()); }
-    void writeFile(const std::vector<BYTE>& content) const {
-        HANDLE h = CreateFileW(file().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(h, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-        CloseHandle(h);
-    }
+    void writeFile(const std::vector<BYTE>& content) const { ASSERT_TRUE(elktest::writeFile(file(), content)); }
     storagetest::Started lib;
 };
 

@@ -7,6 +7,7 @@
 
 #include "include/elkBase.h"
 #include "storage/storage_test.h"
+#include "support/guarded.h"
 
 namespace {
 
@@ -57,9 +58,10 @@ TEST_F(Registry, ValuesOfEachKindRoundTripUnderBothRoots) {
         DWORD value = 0;
         EXPECT_EQ(basGetDWORDValue(r.root, number.c_str(), &value), 0u);
         EXPECT_EQ(value, 0x12345678u);
-        BYTE four[5] = {0xCC, 0xCC, 0xCC, 0xCC, 0xCC};
-        EXPECT_EQ(basGetBinaryValue(r.root, number.c_str(), four, 4), 0u);
-        EXPECT_EQ(std::vector<BYTE>(four, four + 5), (std::vector<BYTE>{0x78, 0x56, 0x34, 0x12, 0xCC}));
+        elktest::Guarded<BYTE> four(4);
+        EXPECT_EQ(basGetBinaryValue(r.root, number.c_str(), four.data(), 4), 0u);
+        EXPECT_EQ(four.written(), (std::vector<BYTE>{0x78, 0x56, 0x34, 0x12}));
+        EXPECT_TRUE(four.intact());
 
         const BYTE blob[] = {0, 1, 2, 0xFF, 0};
         ASSERT_EQ(basStoreBinaryValue(r.root, bytes.c_str(), blob, sizeof(blob)), 0u);
@@ -104,11 +106,12 @@ TEST_F(Registry, ReadsTakeTheBytesWhateverTheType) {
     SetLastError(0xdeadbeef);
     EXPECT_EQ(basGetDWORDValue(HKEY_CURRENT_USER, longValue.c_str(), &value), static_cast<DWORD>(ERROR_MORE_DATA));
     EXPECT_EQ(value, 0xA5A5A5A5u);
-    BYTE room[5] = {0xCC, 0xCC, 0xCC, 0xCC, 0xCC};
-    EXPECT_EQ(basGetBinaryValue(HKEY_CURRENT_USER, longValue.c_str(), room, 4), static_cast<DWORD>(ERROR_MORE_DATA));
-    EXPECT_EQ(room[4], 0xCC);
-    EXPECT_EQ(basGetBinaryValue(HKEY_CURRENT_USER, longValue.c_str(), room, 0), static_cast<DWORD>(ERROR_MORE_DATA));
-    EXPECT_EQ(room[0], 0xCC) << "room 0 must write nothing";
+    elktest::Guarded<BYTE> room(4);
+    EXPECT_EQ(basGetBinaryValue(HKEY_CURRENT_USER, longValue.c_str(), room.data(), 4), static_cast<DWORD>(ERROR_MORE_DATA));
+    EXPECT_TRUE(room.intact());
+    elktest::Guarded<BYTE> none(0);
+    EXPECT_EQ(basGetBinaryValue(HKEY_CURRENT_USER, longValue.c_str(), none.data(), 0), static_cast<DWORD>(ERROR_MORE_DATA));
+    EXPECT_TRUE(none.untouched()) << "room 0 must write nothing";
     // A null buffer of room 0 only asks whether the value exists.
     EXPECT_EQ(basGetBinaryValue(HKEY_CURRENT_USER, longValue.c_str(), nullptr, 0), 0u);
     EXPECT_EQ(basGetBinaryValue(HKEY_CURRENT_USER, dword.c_str(), nullptr, 0), 0u);
@@ -142,13 +145,13 @@ TEST_F(Registry, StringReadsStayTerminatedAtEveryRoom) {
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
-        std::wstring out(c.size + 2, L'#');
+        elktest::GuardedText out(c.size);
         SetLastError(0xdeadbeef);
         EXPECT_EQ(basGetStringValue(HKEY_CURRENT_USER, c.name->c_str(), out.data(), c.size), c.result) << "row " << i;
         if (c.text) {
-            EXPECT_STREQ(out.c_str(), c.text) << "row " << i;
+            EXPECT_EQ(out.text(), c.text) << "row " << i;
         }
-        EXPECT_EQ(out.substr(c.size), L"##") << "row " << i << " wrote past the room";
+        EXPECT_TRUE(out.intact()) << "row " << i << " wrote past the room";
     }
 }
 
@@ -163,8 +166,9 @@ TEST_F(Registry, RejectsBuffersThatAreNotThere) {
     // An empty binary value is a value.
     EXPECT_EQ(basStoreBinaryValue(HKEY_CURRENT_USER, name.c_str(), nullptr, 0), 0u);
     EXPECT_EQ(rawValue(HKEY_CURRENT_USER, kDefaultKey, name.name).data.size(), 0u);
-    BYTE room = 0xCC;
-    EXPECT_EQ(basGetBinaryValue(HKEY_CURRENT_USER, name.c_str(), &room, 0), 0u);
+    elktest::Guarded<BYTE> room(0);
+    EXPECT_EQ(basGetBinaryValue(HKEY_CURRENT_USER, name.c_str(), room.data(), 0), 0u);
+    EXPECT_TRUE(room.untouched());
 }
 
 // The edition string is read at the library's start-up, so each of these

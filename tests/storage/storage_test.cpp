@@ -8,15 +8,15 @@ namespace storagetest {
 
 Started::Started(const wchar_t* edition) {
     tree.addLanguage(1033);
-    tree.point();
     // The base library reads the edition string at its start-up.
     SetEnvironmentVariableW(L"TARVO_OEM_STRING", edition);
-    startResult = basInitLibraryExt(ELK_INIT_LIGHT);
+    library_.emplace(tree, ELK_INIT_LIGHT);
+    startResult = library_->result();
     EXPECT_EQ(startResult, 0u) << "the library did not start on the test installation";
 }
 
 Started::~Started() {
-    if (startResult == 0) basFreeLibraryExt(ELK_INIT_LIGHT);
+    library_.reset();
     SetEnvironmentVariableW(L"TARVO_OEM_STRING", nullptr);
 }
 
@@ -61,19 +61,6 @@ void rawDelete(HKEY root, const std::wstring& key, const std::wstring& name) {
     if (RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS) return;
     RegDeleteValueW(handle, name.c_str());
     RegCloseKey(handle);
-}
-
-std::vector<BYTE> fileBytes(const std::wstring& path) {
-    std::vector<BYTE> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    BYTE buffer[256];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read != 0)
-        bytes.insert(bytes.end(), buffer, buffer + read);
-    CloseHandle(file);
-    return bytes;
 }
 
 }  // namespace storagetest

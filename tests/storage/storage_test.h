@@ -2,10 +2,12 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "support/install_tree.h"
+#include "support/files.h"
+#include "support/library.h"
 
 namespace storagetest {
 
@@ -19,6 +21,9 @@ public:
     Started& operator=(const Started&) = delete;
     elktest::InstallTree tree;
     DWORD startResult = 0;
+
+private:
+    std::optional<elktest::StartedLibrary> library_;
 };
 
 // A value name no other test or test run uses.
@@ -39,6 +44,6 @@ LONG rawStore(HKEY root, const std::wstring& key, const std::wstring& name, DWOR
               DWORD size);
 void rawDelete(HKEY root, const std::wstring& key, const std::wstring& name);
 
-std::vector<BYTE> fileBytes(const std::wstring& path);
+using elktest::fileBytes;
 
 }  // namespace storagetest

@@ -1,6 +1,7 @@
 // The management agent's library, loaded by its plain export names as the
 // library's callers load it.
 #include "base/suite/Pemx4h.h"
+#include "support/guarded.h"
 
 #include <gtest/gtest.h>
 
@@ -29,14 +30,12 @@ protected:
     std::wstring textOf(DWORD code, DWORD* result = nullptr) {
         DWORD session = 0;
         EXPECT_EQ(0u, start("127.0.0.1", 0, &session));
-        wchar_t out[PEMX_TEXT_MAX + 64];
-        std::fill(std::begin(out), std::end(out), L'\xCCCC');
-        DWORD rc = format(code, 0, out);
+        elktest::GuardedText out(PEMX_TEXT_MAX, L'\xCCCC', 64);
+        DWORD rc = format(code, 0, out.data());
         if (result) *result = rc;
-        for (size_t i = PEMX_TEXT_MAX; i < std::size(out); ++i)
-            EXPECT_EQ(L'\xCCCC', out[i]) << "written past " << PEMX_TEXT_MAX << " characters";
+        EXPECT_TRUE(out.intact()) << "written past " << PEMX_TEXT_MAX << " characters";
         EXPECT_EQ(0u, stop(session));
-        return out;
+        return out.text();
     }
 
     PemxStartFn start = nullptr;

@@ -403,13 +403,11 @@ TEST(DisplayFileName, ShortensLongNames) {
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         // Same buffer in and out, as callers pass it; the rest keeps its canary.
-        std::vector<wchar_t> buffer(cases[i].name.size() + 1 + 16, L'\xCCCC');
-        std::copy(cases[i].name.begin(), cases[i].name.end(), buffer.begin());
-        buffer[cases[i].name.size()] = L'\0';
+        elktest::GuardedText buffer(cases[i].name.size() + 1, L'\xCCCC', 16);
+        std::copy(cases[i].name.c_str(), cases[i].name.c_str() + cases[i].name.size() + 1, buffer.data());
         EXPECT_EQ(buffer.data(), strGetDisplayFileName(buffer.data(), buffer.data())) << "case " << i + 1;
-        EXPECT_EQ(cases[i].expected, buffer.data()) << "case " << i + 1;
-        for (size_t k = cases[i].name.size() + 1; k < buffer.size(); ++k)
-            ASSERT_EQ(L'\xCCCC', buffer[k]) << "case " << i + 1 << " wrote past the name";
+        EXPECT_EQ(cases[i].expected, buffer.text()) << "case " << i + 1;
+        ASSERT_TRUE(buffer.intact()) << "case " << i + 1 << " wrote past the name";
     }
 }
 

@@ -6,13 +6,12 @@
 
 #include <string>
 
+#include "support/files.h"
+
 namespace elktest {
 
 // Folder of the running test program (where the build put every DLL).
 std::wstring binFolder();
-
-// Deletes a folder tree; missing is fine.
-void removeTree(const std::wstring& path);
 
 class InstallTree {
 public:

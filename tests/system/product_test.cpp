@@ -7,7 +7,7 @@
 
 #include "base/suite/ozrCmnBS.h"
 #include "include/elkBase.h"
-#include "support/install_tree.h"
+#include "support/library.h"
 
 namespace {
 
@@ -17,15 +17,12 @@ void writeIni(const std::wstring& file, const wchar_t* section, const wchar_t* k
     ASSERT_TRUE(WritePrivateProfileStringW(section, key, value, file.c_str())) << GetLastError();
 }
 
-class Product : public ::testing::Test {
+class Product : public elktest::LibraryTest {
 protected:
     void SetUp() override {
-        tree.addLanguage(1033);
-        tree.point();
-        ASSERT_EQ(basInitLibraryExt(ELK_INIT_LIGHT | ELK_INIT_NO_LOCALES), 0u);
+        start(ELK_INIT_LIGHT | ELK_INIT_NO_LOCALES);
         ASSERT_TRUE(CreateDirectoryW((tree.program() + L"\\setup").c_str(), nullptr));
     }
-    void TearDown() override { basFreeLibraryExt(ELK_INIT_LIGHT); }
 
     // The setup writes the folder as "setup" and names it "Setup" elsewhere.
     std::wstring setupIni() const { return tree.program() + L"\\setup\\setup.ini"; }
@@ -39,8 +36,6 @@ protected:
         for (size_t i = 0; i < groups.size(); ++i)
             writeIni(setupIni(), L"Groups", (L"Group" + std::to_wstring(i + 1)).c_str(), groups[i].c_str());
     }
-
-    InstallTree tree;
 };
 
 TEST_F(Product, EditionFromSetupOrGroups) {
