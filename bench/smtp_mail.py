@@ -14,33 +14,20 @@ and curl (installed with apt-get when missing and run as root).
 """
 import os
 import shutil
-import socket
 import subprocess
 import sys
 import tempfile
 import time
 
-from aiosmtpd.controller import Controller
-
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 WINE_RUN = os.path.join(ROOT, "scripts", "wine-run.sh")
+sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
+from smtp_server import Mailbox, Server, windows_path  # noqa: E402
 
 
-class Sink:
-    """Counts what arrives and keeps nothing."""
-
-    def __init__(self):
-        self.sizes = []
-
-    async def handle_DATA(self, server, session, envelope):
-        self.sizes.append(len(envelope.original_content or envelope.content))
-        return "250 OK"
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+def size_only(envelope, session):
+    """Keeps a mail's size only: the attachments are large."""
+    return len(envelope.original_content or envelope.content)
 
 
 def install(bin_dir, folder):
@@ -55,10 +42,6 @@ def install(bin_dir, folder):
     with open(os.path.join(program, "Data", "Tarvo5.ini"), "w", newline="\r\n") as f:
         f.write("[Languages]\nEngine=1033\n")
     return program
-
-
-def windows_path(path):
-    return "Z:" + path.replace("/", "\\")
 
 
 def timed(command, env=None):
@@ -94,9 +77,7 @@ def main():
     env["WINEARCH"] = arch
     for name in ("TARVO_PROGRAM_PATH", "TARVO_DATA_PATH", "TARVO_LOG_PATH"):
         env.pop(name, None)
-    sink = Sink()
-    controller = Controller(sink, hostname="127.0.0.1", port=free_port(), data_size_limit=None)
-    controller.start()
+    server = Server(Mailbox(size_only), data_size_limit=None).start()
     try:
         program = install(bin_dir, work)
         files = {}
@@ -108,19 +89,20 @@ def main():
         subprocess.call([WINE_RUN, "wineserver", "-p"], env=env, stdin=subprocess.DEVNULL,
                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         elkctl = [WINE_RUN, os.path.join(program, "elkctl.exe"), "mail",
-                  "--server", f"127.0.0.1:{controller.port}", "--from", "bench@example.com",
+                  "--server", f"127.0.0.1:{server.port}", "--from", "bench@example.com",
                   "--to", "sink@example.com", "--subject", "bench", "--text", "benchmark"]
         timed(elkctl, env)  # warms Wine up
         start_only, _ = timed(elkctl, env)
         results = {}
         for mb, path in files.items():
             results[mb] = timed(elkctl + ["--attach", windows_path(path)], env)
-        curl_seconds, curl_kib = timed(["curl", "-s", f"smtp://127.0.0.1:{controller.port}",
+        curl_seconds, curl_kib = timed(["curl", "-s", f"smtp://127.0.0.1:{server.port}",
                                         "--mail-from", "bench@example.com", "--mail-rcpt", "sink@example.com",
                                         "-F", f"=@{files[30]};encoder=base64"])
         elk_seconds, elk_kib = results[30]
         print(f"build: {arch} ({bin_dir})")
-        print(f"server received {len(sink.sizes)} mails; the 30 MB ones: {sink.sizes[-2]} and {sink.sizes[-1]} bytes")
+        sizes = server.mailbox.mails
+        print(f"server received {len(sizes)} mails; the 30 MB ones: {sizes[-2]} and {sizes[-1]} bytes")
         print(f"elkctl mail, 30 MB attachment: {elk_seconds:.2f} s (of which ~{start_only:.2f} s Wine and "
               f"library start for any mail), peak memory {elk_kib / 1024:.1f} MiB")
         print(f"elkctl mail,  3 MB attachment: {results[3][0]:.2f} s, peak memory {results[3][1] / 1024:.1f} MiB")
@@ -129,7 +111,7 @@ def main():
               f"(without the start-up: {(elk_seconds - start_only) / curl_seconds:.2f})")
     finally:
         subprocess.call([WINE_RUN, "wineserver", "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        controller.stop()
+        server.stop()
         shutil.rmtree(work, ignore_errors=True)
 
 

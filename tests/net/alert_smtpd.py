@@ -19,63 +19,42 @@ ELK_ALERT_SMTP_PASSWORD.
     alert_smtpd.py PROGRAM [ARGS...]
 """
 import os
-import shutil
-import socket
 import subprocess
 import sys
 import tempfile
 
-from aiosmtpd.controller import Controller
-from aiosmtpd.smtp import AuthResult
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from smtp_server import Login, Mailbox, Server, windows_path  # noqa: E402
 
 USER, PASSWORD = "alerter", "s3cret & pa55"
 
 
-class Spool:
-    def __init__(self, folder):
-        self.folder = folder
-        self.count = 0
-
-    async def handle_DATA(self, server, session, envelope):
-        self.count += 1
+def spooler(folder):
+    """Writes each mail to the folder as it arrives (the file appears whole)."""
+    def keep(envelope, session):
         head = [f"from={envelope.mail_from}"]
         head += [f"rcpt={r}" for r in envelope.rcpt_tos]
         head.append(f"auth={session.auth_data}")
         content = envelope.original_content or envelope.content
-        path = os.path.join(self.folder, f"mail{self.count:03d}.txt")
+        path = os.path.join(folder, f"mail{len(mailbox.mails) + 1:03d}.txt")
         with open(path + ".part", "wb") as f:
             f.write(("\n".join(head) + "\n\n").encode("utf-8") + content)
         os.replace(path + ".part", path)
-        return "250 OK"
-
-
-def check(server, session, envelope, mechanism, auth_data):
-    ok = auth_data.login == USER.encode() and auth_data.password == PASSWORD.encode()
-    return AuthResult(success=ok, auth_data=mechanism if ok else None)
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+        return path
+    mailbox = Mailbox(keep)
+    return mailbox
 
 
 def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
-    folder = tempfile.mkdtemp(prefix="elk-alert-smtpd-")
-    controller = Controller(Spool(folder), hostname="127.0.0.1", port=free_port(), auth_required=True,
-                            auth_require_tls=False, authenticator=check)
-    controller.start()
-    try:
-        env = dict(os.environ)
-        env["ELK_ALERT_SMTP_PORT"] = str(controller.port)
-        env["ELK_ALERT_SMTP_SPOOL"] = "Z:" + folder.replace("/", "\\")
-        env["ELK_ALERT_SMTP_USER"], env["ELK_ALERT_SMTP_PASSWORD"] = USER, PASSWORD
-        sys.exit(subprocess.call(sys.argv[1:], env=env))
-    finally:
-        controller.stop()
-        shutil.rmtree(folder, ignore_errors=True)
+    with tempfile.TemporaryDirectory(prefix="elk-alert-smtpd-") as folder:
+        with Server(spooler(folder), auth=Login(USER, PASSWORD)) as server:
+            env = dict(os.environ)
+            env["ELK_ALERT_SMTP_PORT"] = str(server.port)
+            env["ELK_ALERT_SMTP_SPOOL"] = windows_path(folder)
+            env["ELK_ALERT_SMTP_USER"], env["ELK_ALERT_SMTP_PASSWORD"] = USER, PASSWORD
+            sys.exit(subprocess.call(sys.argv[1:], env=env))
 
 
 if __name__ == "__main__":

@@ -15,53 +15,15 @@ import email
 import email.policy
 import os
 import random
-import shutil
-import socket
 import subprocess
 import sys
 import tempfile
 
-from aiosmtpd.controller import Controller
-from aiosmtpd.smtp import AuthResult
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from smtp_server import Login, Mailbox, Server, windows_path  # noqa: E402
 
 USER, PASSWORD = "mailer", "s3cret pa55"
 SIZE_LIMIT = 256 * 1024 * 1024  # above aiosmtpd's 32 MiB default
-
-
-class Recorder:
-    def __init__(self):
-        self.mails = []
-
-    async def handle_DATA(self, server, session, envelope):
-        self.mails.append({
-            "from": envelope.mail_from,
-            "rcpt": list(envelope.rcpt_tos),
-            "content": envelope.original_content or envelope.content,
-            "auth": session.auth_data,
-        })
-        return "250 OK"
-
-
-def authenticator(mechanisms_used):
-    def check(server, session, envelope, mechanism, auth_data):
-        ok = auth_data.login == USER.encode() and auth_data.password == PASSWORD.encode()
-        mechanisms_used.append((mechanism, ok))
-        # handled=False: aiosmtpd itself answers 535 to refused credentials.
-        return AuthResult(success=ok, handled=False, auth_data=mechanism if ok else None)
-    return check
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-def start(handler, **kwargs):
-    controller = Controller(handler, hostname="127.0.0.1", port=free_port(),
-                            data_size_limit=SIZE_LIMIT, **kwargs)
-    controller.start()
-    return controller
 
 
 def make_files(folder):
@@ -149,41 +111,35 @@ def main():
         args = args[1:]
     if not args:
         sys.exit(__doc__)
-    folder = tempfile.mkdtemp(prefix="elk-smtpd-")
-    controllers = []
-    try:
+    with tempfile.TemporaryDirectory(prefix="elk-smtpd-") as folder:
         files = make_files(folder)
-        recorder, login_recorder, used = Recorder(), Recorder(), []
-        options = {}
-        if auth:
-            options = dict(auth_required=True, auth_require_tls=False, authenticator=authenticator(used))
-        controllers.append(start(recorder, **options))
+        login = Login(USER, PASSWORD) if auth else None
+        server = Server(Mailbox(), auth=login, data_size_limit=SIZE_LIMIT)
+        login_only = Server(Mailbox(), auth=login, data_size_limit=SIZE_LIMIT, auth_exclude_mechanism=["PLAIN"])
         env = dict(os.environ)
-        env["ELK_SMTP_PORT"] = str(controllers[0].port)
-        env["ELK_SMTP_FILES"] = "Z:" + folder.replace("/", "\\")
-        if auth:
-            controllers.append(start(login_recorder, auth_exclude_mechanism=["PLAIN"], **options))
-            env["ELK_SMTP_LOGIN_PORT"] = str(controllers[1].port)
-            env["ELK_SMTP_USER"], env["ELK_SMTP_PASSWORD"] = USER, PASSWORD
-        rc = subprocess.call(args, env=env)
-        for c in controllers:
-            c.stop()
-        controllers = []
+        env["ELK_SMTP_FILES"] = windows_path(folder)
+        with server:
+            env["ELK_SMTP_PORT"] = str(server.port)
+            if auth:
+                login_only.start()
+                env["ELK_SMTP_LOGIN_PORT"] = str(login_only.port)
+                env["ELK_SMTP_USER"], env["ELK_SMTP_PASSWORD"] = USER, PASSWORD
+            try:
+                rc = subprocess.call(args, env=env)
+            finally:
+                login_only.stop()
 
         checks = Checks()
         checks.expect(rc == 0, f"test program exit code {rc}")
-        check_mails(recorder.mails, files, auth, checks)
+        mails, logins = server.mailbox.mails, login_only.mailbox.mails
+        check_mails(mails, files, auth, checks)
         if auth:
-            logins = [m["auth"] for m in login_recorder.mails]
-            checks.expect(logins == ["LOGIN"], f"LOGIN-only server: {logins}")
-            checks.expect(("PLAIN", False) in used, "the wrong password was tried")
-        print(f"server side: {len(recorder.mails) + len(login_recorder.mails)} mails, "
+            mechanisms = [m["auth"] for m in logins]
+            checks.expect(mechanisms == ["LOGIN"], f"LOGIN-only server: {mechanisms}")
+            checks.expect(("PLAIN", False) in login.attempts, "the wrong password was tried")
+        print(f"server side: {len(mails) + len(logins)} mails, "
               f"{'all checks passed' if not checks.failures else f'{checks.failures} checks failed'}")
         sys.exit(1 if checks.failures else 0)
-    finally:
-        for c in controllers:
-            c.stop()
-        shutil.rmtree(folder, ignore_errors=True)
 
 
 if __name__ == "__main__":
