@@ -85,7 +85,8 @@ DWORD sendMapiMail(const CMyPtrArray& recipients, const CMyPtrArray* attachments
     auto sendMail = bindProc<LPMAPISENDMAIL>(mapi.get(), "MAPISendMail");
     if (!logon || !logoff || !sendMail) return GetLastError();
 
-    UniqueSuiteText profileText = narrowCopy(profile ? profile : L""), passwordText = narrowCopy(password ? password : L"");
+    UniqueSuiteText profileText = narrowCopy(profile ? profile : L"");
+    UniqueSuiteText passwordText = narrowCopy(password ? password : L"");
     if (!profileText || !passwordText) return ERROR_NOT_ENOUGH_MEMORY;
     LHANDLE session = 0;
     if (ULONG rc = logon(0, profileText.get(), passwordText.get(), MAPI_LOGON_UI, 0, &session)) return rc;

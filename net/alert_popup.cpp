@@ -72,7 +72,8 @@ bool sendThroughMessenger(const wchar_t* target, const wchar_t* sender, const wc
     if (!to || !from || !text) return false;
     size_t bytes = (std::wcslen(message) + 1) * sizeof(wchar_t);
     if (bytes > MAXDWORD) return false;
-    return callMessenger(send, to.get(), from.get(), reinterpret_cast<BYTE*>(text.get()), static_cast<DWORD>(bytes)) == 0;
+    return callMessenger(send, to.get(), from.get(), reinterpret_cast<BYTE*>(text.get()),
+                         static_cast<DWORD>(bytes)) == 0;
 }
 
 DWORD sendThroughMailslot(const wchar_t* target, const wchar_t* sender, const wchar_t* message) {
