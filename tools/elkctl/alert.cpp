@@ -10,17 +10,12 @@
 
 #include "include/elkBase.h"
 #include "tools/elkctl/commands.h"
-#include "tools/elkctl/output.h"
+#include "tools/elkctl/console.h"
+#include "tools/elkctl/started.h"
 
 namespace elkctl {
 
 namespace {
-
-int usageError(const std::wstring& text) {
-    printError(L"elkctl: " + text + L"\n"
-               L"usage: elkctl alert --sender S --message M [--attach FILE]... RECIPIENT...\n");
-    return 2;
-}
 
 // The caller's list for basNetAlert: one block per node, the text behind the link.
 class RecipientList {
@@ -54,7 +49,7 @@ int alert(int argc, wchar_t** argv) {
     for (int i = 0; i < argc; ++i) {
         std::wstring arg = argv[i];
         bool takesValue = arg == L"--sender" || arg == L"--message" || arg == L"--attach";
-        if (takesValue && i + 1 >= argc) return usageError(arg + L" needs a value");
+        if (takesValue && i + 1 >= argc) return misused(arg + L" needs a value");
         if (arg == L"--sender") {
             sender = argv[++i];
             haveSender = true;
@@ -63,34 +58,35 @@ int alert(int argc, wchar_t** argv) {
             haveMessage = true;
         } else if (arg == L"--attach") {
             std::wstring file = argv[++i];
-            if (file.empty()) return usageError(L"--attach needs a file");
+            if (file.empty()) return misused(L"--attach needs a file");
             wchar_t full[MAX_PATH];
             DWORD n = GetFullPathNameW(file.c_str(), MAX_PATH, full, nullptr);
-            if (n == 0 || n >= MAX_PATH) return usageError(L"cannot use the attachment path " + file);
+            if (n == 0 || n >= MAX_PATH) return misused(L"cannot use the attachment path " + file);
             attachments += full;
             attachments += L'\0';
         } else if (arg.rfind(L"--", 0) == 0) {
-            return usageError(L"unknown option " + arg);
+            return misused(L"unknown option " + arg);
         } else {
             recipients.push_back(arg);
         }
     }
-    if (!haveSender || sender.empty()) return usageError(L"--sender must name the sender");
-    if (!haveMessage || message.empty()) return usageError(L"--message must give the text");
-    if (recipients.empty()) return usageError(L"no recipient given");
+    if (!haveSender || sender.empty()) return misused(L"--sender must name the sender");
+    if (!haveMessage || message.empty()) return misused(L"--message must give the text");
+    if (recipients.empty()) return misused(L"no recipient given");
 
     // The whole start: pop-ups need the computer and domain names, mail the network layer.
-    if (DWORD rc = basInitLibraryExt(0)) {
-        printError(L"elkctl: start-up failed: " + codeText(rc) + L"\n");
+    Started library(0);
+    if (library.status() != 0) {
+        printError(L"elkctl: start-up failed: " + codeText(library.status()) + L"\n");
         return 1;
     }
     RecipientList list(recipients);
     DWORD rc = basNetAlert(list.head(), sender.c_str(), message.c_str(),
                            attachments.empty() ? nullptr : attachments.c_str());
-    // The text comes from the language module, so before the shut-down.
-    if (rc) printError(L"elkctl: the alert failed on at least one channel: " + codeText(rc) + L"\n");
-    basFreeLibraryExt(0);
-    if (rc) return 1;
+    if (rc) {
+        printError(L"elkctl: the alert failed on at least one channel: " + codeText(rc) + L"\n");
+        return 1;
+    }
     print(L"Alert sent (" + std::to_wstring(recipients.size()) + L" recipient text" +
           (recipients.size() == 1 ? L"" : L"s") + L"); every channel reported success.\n");
     return 0;

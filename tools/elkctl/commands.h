@@ -1,8 +1,17 @@
 // elkctl's commands, one function per command; each returns the process exit
-// code (0 done, 1 the library reported a failure, 2 wrong usage).
+// code (0 done, 1 the library reported a failure, kMisused wrong usage).
 #pragma once
+#include <string>
 
 namespace elkctl {
+
+// A command that returns this was misused: the caller prints the command's
+// usage line to standard error.
+constexpr int kMisused = 2;
+
+// Prints "elkctl: REASON" to standard error and returns kMisused, for a
+// misuse that needs more than the usage line to be understood.
+int misused(const std::wstring& reason);
 
 int info(int argc, wchar_t** argv);
 int error(int argc, wchar_t** argv);

@@ -2,26 +2,19 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "include/elkBase.h"
 #include "tools/elkctl/commands.h"
-#include "tools/elkctl/output.h"
+#include "tools/elkctl/console.h"
+#include "tools/elkctl/number.h"
+#include "tools/elkctl/started.h"
 
 namespace elkctl {
 
 namespace {
-
-bool parseNumber(const wchar_t* text, DWORD* value) {
-    wchar_t* end = nullptr;
-    unsigned long v = std::wcstoul(text, &end, 0);
-    if (!*text || *end) return false;
-    *value = static_cast<DWORD>(v);
-    return true;
-}
-
-
 
 std::string toUtf8(const wchar_t* text) {
     int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
@@ -91,20 +84,21 @@ int version(int argc, wchar_t** argv) {
         return 0;
     }
     if (argc == 3 && std::wcscmp(argv[0], L"format") == 0) {
-        DWORD high, low;
-        if (!parseNumber(argv[1], &high) || !parseNumber(argv[2], &low)) return 2;
-        LightStart texts;
+        std::optional<DWORD> high = parseNumber<DWORD>(argv[1]), low = parseNumber<DWORD>(argv[2]);
+        if (!high) return misused(std::wstring(L"not a 32-bit number: ") + argv[1]);
+        if (!low) return misused(std::wstring(L"not a 32-bit number: ") + argv[2]);
+        Started library(ELK_INIT_LIGHT);
         wchar_t text[64];
-        if (basVersion2String(text, ARRAYSIZE(text), high, low) < 0) return reportFailure(L"version", ERROR_INSUFFICIENT_BUFFER);
+        if (basVersion2String(text, ARRAYSIZE(text), *high, *low) < 0) return reportFailure(L"version", ERROR_INSUFFICIENT_BUFFER);
         print(std::wstring(text) + L"\n");
         return 0;
     }
-    return 2;
+    return kMisused;
 }
 
 int osString(int argc, wchar_t**) {
-    if (argc != 0) return 2;
-    LightStart texts;
+    if (argc != 0) return kMisused;
+    Started library(ELK_INIT_LIGHT);
     wchar_t name[260];
     DWORD status = basCreateOSString(nullptr, name, ARRAYSIZE(name));
     if (status != 0) return reportFailure(L"os-string", status);
@@ -121,7 +115,7 @@ int osString(int argc, wchar_t**) {
 }
 
 int base64(int argc, wchar_t** argv) {
-    if (argc != 2) return 2;
+    if (argc != 2) return kMisused;
     if (std::wcscmp(argv[0], L"encode") == 0) {
         // The text's UTF-8 bytes.
         std::string bytes = toUtf8(argv[1]);
@@ -143,10 +137,10 @@ int base64(int argc, wchar_t** argv) {
         print(showBytes(bytes) + L"\n");
         return 0;
     }
-    return 2;
+    return kMisused;
 }
 
-int encode(int argc, wchar_t** argv) { return argc == 1 ? storedText(strEncode, L"encode", argv[0]) : 2; }
-int decode(int argc, wchar_t** argv) { return argc == 1 ? storedText(strDecode, L"decode", argv[0]) : 2; }
+int encode(int argc, wchar_t** argv) { return argc == 1 ? storedText(strEncode, L"encode", argv[0]) : kMisused; }
+int decode(int argc, wchar_t** argv) { return argc == 1 ? storedText(strDecode, L"decode", argv[0]) : kMisused; }
 
 }  // namespace elkctl

@@ -3,12 +3,15 @@
 
 #include <clocale>
 #include <cwchar>
+#include <optional>
 #include <string>
 
 #include "base/suite/ozrCmnBS.h"
 #include "include/elkBase.h"
 #include "tools/elkctl/commands.h"
-#include "tools/elkctl/output.h"
+#include "tools/elkctl/console.h"
+#include "tools/elkctl/number.h"
+#include "tools/elkctl/started.h"
 
 namespace elkctl {
 
@@ -36,9 +39,9 @@ std::wstring osClass() {
 }  // namespace
 
 int info(int argc, wchar_t**) {
-    if (argc != 0) return 2;
-    DWORD rc = basInitLibraryExt(0);
-    if (rc != 0) return reportFailure(L"start-up failed", rc);
+    if (argc != 0) return kMisused;
+    Started library(0);
+    if (library.status() != 0) return reportFailure(L"start-up failed", library.status());
     const wchar_t* locale = _wsetlocale(LC_ALL, nullptr);
     std::wstring text;
     auto row = [&](const wchar_t* name, const std::wstring& value) {
@@ -57,21 +60,15 @@ int info(int argc, wchar_t**) {
     row(L"Domain name:      ", basGetDomainName());
     row(L"Operating system: ", osClass());
     print(text);
-    basFreeLibraryExt(0);
     return 0;
 }
 
 int error(int argc, wchar_t** argv) {
-    if (argc != 1) return 2;
-    const wchar_t* codeText = argv[0];
-    wchar_t* end = nullptr;
-    unsigned long code = std::wcstoul(codeText, &end, 0);
-    if (!*codeText || *end) {
-        printError(std::wstring(L"elkctl: not a status code: ") + codeText + L"\n");
-        return 2;
-    }
-    LightStart library;
-    print(statusText(code) + L"\n");
+    if (argc != 1) return kMisused;
+    std::optional<DWORD> code = parseNumber<DWORD>(argv[0]);
+    if (!code) return misused(std::wstring(L"not a status code: ") + argv[0]);
+    Started library(ELK_INIT_LIGHT);  // texts in the configured language, else the built-in ones
+    print(statusText(*code) + L"\n");
     return 0;
 }
 

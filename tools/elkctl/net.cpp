@@ -2,26 +2,19 @@
 #include <windows.h>
 
 #include <cwchar>
-#include <cwctype>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "include/elkBase.h"
 #include "tools/elkctl/commands.h"
-#include "tools/elkctl/output.h"
+#include "tools/elkctl/console.h"
+#include "tools/elkctl/number.h"
+#include "tools/elkctl/started.h"
 
 namespace elkctl {
 
 namespace {
-
-const wchar_t kUsage[] =
-    L"usage: elkctl mail --server HOST[:PORT] --from A --to B[;C] [--to D]... [--subject S]\n"
-    L"                   [--text T | --text-file F] [--attach FILE]... [--user U --password P]\n";
-
-int usageError(const std::wstring& text) {
-    printError(L"elkctl: " + text + L"\n" + kUsage);
-    return 2;
-}
 
 // What a failure of smtpSendMail means for the person who asked for the mail.
 const wchar_t* failureText(DWORD code) {
@@ -75,42 +68,40 @@ int mail(int argc, wchar_t** argv) {
     int recipients = 0;
     for (int i = 0; i < argc; ++i) {
         std::wstring arg = argv[i];
-        if (arg.rfind(L"--", 0) != 0) return usageError(L"unexpected argument " + arg);
-        if (i + 1 >= argc) return usageError(arg + L" needs a value");
+        if (arg.rfind(L"--", 0) != 0) return misused(L"unexpected argument " + arg);
+        if (i + 1 >= argc) return misused(arg + L" needs a value");
         std::wstring value = argv[++i];
         if (arg == L"--server") {
             size_t colon = value.rfind(L':');
             server = value.substr(0, colon);
             if (colon != std::wstring::npos) {
                 std::wstring digits = value.substr(colon + 1);
-                wchar_t* end = nullptr;
-                unsigned long n = std::wcstoul(digits.c_str(), &end, 10);
-                if (digits.empty() || *end || !std::iswdigit(digits[0]) || n == 0 || n > 65535)
-                    return usageError(L"not a port: " + digits);
-                port = static_cast<unsigned>(n);
+                std::optional<long long> n = parseNumber(digits, 1, 65535);
+                if (!n) return misused(L"not a port (1 to 65535): " + digits);
+                port = static_cast<unsigned>(*n);
             }
         } else if (arg == L"--from") {
             from = value;
         } else if (arg == L"--to") {
-            if (value.empty()) return usageError(L"--to needs an address");
+            if (value.empty()) return misused(L"--to needs an address");
             to += value;
             to += L'\0';
             ++recipients;
         } else if (arg == L"--subject") {
             subject = value;
         } else if (arg == L"--text" || arg == L"--text-file") {
-            if (haveText) return usageError(L"give the text once, with --text or --text-file");
+            if (haveText) return misused(L"give the text once, with --text or --text-file");
             haveText = true;
             if (arg == L"--text")
                 text = value;
             else if (!readTextFile(value, text))
-                return usageError(L"cannot read the text file " + value + L": " + codeText(GetLastError()));
+                return misused(L"cannot read the text file " + value + L": " + codeText(GetLastError()));
         } else if (arg == L"--attach") {
             wchar_t full[MAX_PATH];
             DWORD n = GetFullPathNameW(value.c_str(), MAX_PATH, full, nullptr);
-            if (value.empty() || n == 0 || n >= MAX_PATH) return usageError(L"cannot use the attachment path " + value);
+            if (value.empty() || n == 0 || n >= MAX_PATH) return misused(L"cannot use the attachment path " + value);
             if (GetFileAttributesW(full) == INVALID_FILE_ATTRIBUTES)
-                return usageError(std::wstring(L"no attachment file ") + full);
+                return misused(std::wstring(L"no attachment file ") + full);
             attachments += full;
             attachments += L'\0';
         } else if (arg == L"--user") {
@@ -120,16 +111,17 @@ int mail(int argc, wchar_t** argv) {
             password = value;
             havePassword = true;
         } else {
-            return usageError(L"unknown option " + arg);
+            return misused(L"unknown option " + arg);
         }
     }
-    if (server.empty()) return usageError(L"--server must name the mail server");
-    if (from.empty()) return usageError(L"--from must give the sender's address");
-    if (recipients == 0) return usageError(L"--to must give at least one recipient");
-    if (haveUser != havePassword) return usageError(L"--user and --password go together");
+    if (server.empty()) return misused(L"--server must name the mail server");
+    if (from.empty()) return misused(L"--from must give the sender's address");
+    if (recipients == 0) return misused(L"--to must give at least one recipient");
+    if (haveUser != havePassword) return misused(L"--user and --password go together");
 
-    if (DWORD rc = basInitLibraryExt(0)) {
-        printError(L"elkctl: start-up failed: " + codeText(rc) + L"\n");
+    Started library(0);
+    if (library.status() != 0) {
+        printError(L"elkctl: start-up failed: " + codeText(library.status()) + L"\n");
         return 1;
     }
     SmtpMessage message = {};
@@ -142,13 +134,11 @@ int mail(int argc, wchar_t** argv) {
     message.userName = haveUser ? user.c_str() : nullptr;
     message.password = havePassword ? password.c_str() : nullptr;
     message.port = static_cast<WORD>(port);
-    DWORD rc = smtpSendMail(&message);
-    // Status texts come from the language module: before the shut-down.
-    if (rc)
+    if (DWORD rc = smtpSendMail(&message)) {
         printError(L"elkctl: mail to " + server + L":" + std::to_wstring(port) + L" failed: " + failureText(rc) +
                    L".\n  status " + codeText(rc) + L"\n");
-    basFreeLibraryExt(0);
-    if (rc) return 1;
+        return 1;
+    }
     print(L"Mail sent to " + server + L":" + std::to_wstring(port) + L".\n");
     return 0;
 }

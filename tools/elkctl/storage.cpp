@@ -2,37 +2,24 @@
 // settings password.
 #include <windows.h>
 
-#include <cerrno>
 #include <cwchar>
 #include <cwctype>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "include/elkBase.h"
 #include "tools/elkctl/commands.h"
-#include "tools/elkctl/output.h"
+#include "tools/elkctl/console.h"
+#include "tools/elkctl/number.h"
+#include "tools/elkctl/started.h"
 
 namespace elkctl {
 
 namespace {
 
-
-int usageError(const std::wstring& text) {
-    printError(L"elkctl: " + text + L"\n");
-    return 2;
-}
-
-bool parseNumber(const wchar_t* text, DWORD& value) {
-    wchar_t* end = nullptr;
-    errno = 0;
-    unsigned long long number = std::wcstoull(text, &end, 0);
-    if (!*text || *end || errno == ERANGE || number > MAXDWORD || *text == L'-') return false;
-    value = static_cast<DWORD>(number);
-    return true;
-}
-
 // Hex digits in pairs; blanks, ':' and '-' may separate the bytes.
-bool parseHex(const wchar_t* text, std::vector<BYTE>& bytes) {
+bool parseHexBytes(const wchar_t* text, std::vector<BYTE>& bytes) {
     int high = -1;
     for (; *text; ++text) {
         wchar_t c = *text;
@@ -99,7 +86,7 @@ int regCommand(int argc, wchar_t** argv) {
         else
             words.push_back(argv[i]);
     }
-    if (words.size() < 2) return usageError(L"usage: reg get|set|delete NAME [VALUE] [--user] [--dword|--binary]");
+    if (words.size() < 2) return kMisused;
     const std::wstring action = words[0];
     const wchar_t* name = words[1];
     const std::wstring what = L"reg " + action + L" " + name;
@@ -130,12 +117,12 @@ int regCommand(int argc, wchar_t** argv) {
         if (kind == Kind::String) {
             rc = basStoreStringValue(root, name, text);
         } else if (kind == Kind::Dword) {
-            DWORD value;
-            if (!parseNumber(text, value)) return usageError(std::wstring(L"not a 32-bit number: ") + text);
-            rc = basStoreDWORDValue(root, name, value);
+            std::optional<DWORD> value = parseNumber<DWORD>(text);
+            if (!value) return misused(std::wstring(L"not a 32-bit number: ") + text);
+            rc = basStoreDWORDValue(root, name, *value);
         } else {
             std::vector<BYTE> bytes;
-            if (!parseHex(text, bytes)) return usageError(std::wstring(L"not hex bytes: ") + text);
+            if (!parseHexBytes(text, bytes)) return misused(std::wstring(L"not hex bytes: ") + text);
             rc = basStoreBinaryValue(root, name, bytes.data(), static_cast<DWORD>(bytes.size()));
         }
         return rc ? reportFailure(what, rc) : 0;
@@ -144,7 +131,7 @@ int regCommand(int argc, wchar_t** argv) {
         DWORD rc = basDeleteValue(root, name);
         return rc ? reportFailure(what, rc) : 0;
     }
-    return usageError(L"usage: reg get|set|delete NAME [VALUE] [--user] [--dword|--binary]");
+    return kMisused;
 }
 
 // "-" stands for a line of standard input, which keeps the password off the
@@ -200,12 +187,12 @@ int passwordAction(const std::vector<const wchar_t*>& words) {
         return 0;
     }
     if (action == L"flags" && words.size() == 2) {
-        DWORD flags;
-        if (!parseNumber(words[1], flags)) return usageError(std::wstring(L"not a 32-bit number: ") + words[1]);
-        DWORD rc = basResPwdFlagsSet(flags);
+        std::optional<DWORD> flags = parseNumber<DWORD>(words[1]);
+        if (!flags) return misused(std::wstring(L"not a 32-bit number: ") + words[1]);
+        DWORD rc = basResPwdFlagsSet(*flags);
         return rc ? reportFailure(L"password flags", rc) : 0;
     }
-    return usageError(L"usage: password set|check PASSWORD|-, password delete, password flags [VALUE]");
+    return kMisused;
 }
 
 }  // namespace
@@ -213,24 +200,17 @@ int passwordAction(const std::vector<const wchar_t*>& words) {
 int reg(int argc, wchar_t** argv) {
     // The edition string, which picks the machine-wide key, comes with the
     // start-up; without an installation the default key is used.
-    bool started = basInitLibraryExt(ELK_INIT_LIGHT) == 0;
-    int result = regCommand(argc, argv);
-    if (started) basFreeLibraryExt(ELK_INIT_LIGHT);
-    return result;
+    Started library(ELK_INIT_LIGHT);
+    return regCommand(argc, argv);
 }
 
 int password(int argc, wchar_t** argv) {
-    if (argc < 1) return usageError(L"usage: password set|check PASSWORD|-, password delete, password flags [VALUE]");
-    if (DWORD rc = basInitLibraryExt(ELK_INIT_LIGHT)) return reportFailure(L"start-up", rc);
-    std::vector<const wchar_t*> words(argv, argv + argc);
-    int result;
-    if (DWORD rc = basResPwdOpen())
-        result = reportFailure(L"password file", rc);
-    else {
-        result = passwordAction(words);
-        basResPwdClose();
-    }
-    basFreeLibraryExt(ELK_INIT_LIGHT);
+    if (argc < 1) return kMisused;
+    Started library(ELK_INIT_LIGHT);
+    if (library.status() != 0) return reportFailure(L"start-up", library.status());
+    if (DWORD rc = basResPwdOpen()) return reportFailure(L"password file", rc);
+    int result = passwordAction(std::vector<const wchar_t*>(argv, argv + argc));
+    basResPwdClose();
     return result;
 }
 

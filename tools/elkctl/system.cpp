@@ -3,12 +3,15 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <optional>
 #include <string>
 
 #include "base/suite/ozrCmnBS.h"
 #include "include/elkBase.h"
 #include "tools/elkctl/commands.h"
-#include "tools/elkctl/output.h"
+#include "tools/elkctl/console.h"
+#include "tools/elkctl/number.h"
+#include "tools/elkctl/started.h"
 
 namespace elkctl {
 
@@ -34,20 +37,12 @@ std::wstring charsetName(DWORD charset) {
     return number(charset);
 }
 
-bool parseCharset(const wchar_t* text, BYTE& charset) {
-    wchar_t* end = nullptr;
-    unsigned long value = std::wcstoul(text, &end, 0);
-    if (!*text || *end || *text == L'-' || value > 255) return false;
-    charset = static_cast<BYTE>(value);
-    return true;
-}
-
 }  // namespace
 
 int product(int argc, wchar_t** argv) {
     // The setup files are found through the installation's folders, which
     // the base library knows even when the start-up stops short.
-    bool started = basInitLibraryExt(ELK_INIT_LIGHT | ELK_INIT_NO_LOCALES) == 0;
+    Started library(ELK_INIT_LIGHT | ELK_INIT_NO_LOCALES);
     std::wstring text;
     text += L"Program folder:      " + std::wstring(fsGetTarvoProgramPath()) + L"\n";
     text += L"Edition:             " + number(basProductInfo()) + L"\n";
@@ -55,19 +50,16 @@ int product(int argc, wchar_t** argv) {
     for (int i = 0; i < argc; ++i)
         text += L"Component " + std::wstring(argv[i]) + L": " + number(basIsComponentInstalled(argv[i])) + L"\n";
     print(text);
-    if (started) basFreeLibraryExt(ELK_INIT_LIGHT);
     return 0;
 }
 
 int codepage(int argc, wchar_t** argv) {
-    if (argc > 2) return 2;
-    BYTE fontCharset = 0;
-    if (argc == 2 && !parseCharset(argv[1], fontCharset)) {
-        printError(std::wstring(L"elkctl: not a character set (0 to 255): ") + argv[1] + L"\n");
-        return 2;
-    }
-    DWORD rc = basInitLibraryExt(ELK_INIT_LIGHT | ELK_INIT_NO_LOCALES);
-    if (rc != 0) return reportFailure(L"start-up failed", rc);
+    if (argc > 2) return kMisused;
+    std::optional<BYTE> fontCharset;
+    if (argc == 2 && !(fontCharset = parseNumber<BYTE>(argv[1])))
+        return misused(std::wstring(L"not a character set (0 to 255): ") + argv[1]);
+    Started library(ELK_INIT_LIGHT | ELK_INIT_NO_LOCALES);
+    if (library.status() != 0) return reportFailure(L"start-up failed", library.status());
     DWORD charset = basGetCharacterSet();
     std::wstring text;
     text += L"Language id:         " + number(basGetLanguage()) + L"\n";
@@ -82,13 +74,12 @@ int codepage(int argc, wchar_t** argv) {
         if (argc == 1) fontCharset = static_cast<BYTE>(charset);
         LOGFONTW font = {};
         wcsncpy(font.lfFaceName, argv[0], LF_FACESIZE - 1);
-        int found = basFontSupportsCharset(&font, fontCharset);
-        text += L"Font \"" + std::wstring(font.lfFaceName) + L"\" in " + charsetName(fontCharset) + L": " +
+        int found = basFontSupportsCharset(&font, *fontCharset);
+        text += L"Font \"" + std::wstring(font.lfFaceName) + L"\" in " + charsetName(*fontCharset) + L": " +
                 (found == 1 ? L"yes" : found == 0 ? L"no" : L"unknown (no screen)") + L"\n";
         if (found < 0) result = 1;
     }
     print(text);
-    basFreeLibraryExt(ELK_INIT_LIGHT);
     return result;
 }
 

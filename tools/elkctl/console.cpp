@@ -1,4 +1,4 @@
-#include "tools/elkctl/output.h"
+#include "tools/elkctl/console.h"
 
 #include <windows.h>
 
@@ -50,12 +50,6 @@ std::wstring codeText(unsigned long code) {
 int reportFailure(const std::wstring& what, unsigned long code) {
     printError(L"elkctl: " + what + L": " + hex32(code) + L" " + statusText(code) + L"\n");
     return 1;
-}
-
-LightStart::LightStart() : started_(basInitLibraryExt(ELK_INIT_LIGHT) == 0) {}
-
-LightStart::~LightStart() {
-    if (started_) basFreeLibraryExt(ELK_INIT_LIGHT);
 }
 
 }  // namespace elkctl

@@ -1,4 +1,5 @@
-// Console output that keeps non-ASCII text readable in a console and in a pipe.
+// Console output that keeps non-ASCII text readable in a console and in a
+// pipe, and the way status codes and failures are shown.
 #pragma once
 #include <string>
 
@@ -21,19 +22,5 @@ std::wstring codeText(unsigned long code);
 
 // Prints "elkctl: WHAT: 0xCODE text" to standard error and returns 1.
 int reportFailure(const std::wstring& what, unsigned long code);
-
-// Starts the library lightly for one command, so that texts come in the
-// configured language when an installation is found; the built-in texts
-// answer otherwise.
-class LightStart {
-public:
-    LightStart();
-    ~LightStart();
-    LightStart(const LightStart&) = delete;
-    LightStart& operator=(const LightStart&) = delete;
-
-private:
-    bool started_;
-};
 
 }  // namespace elkctl
