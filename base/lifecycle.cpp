@@ -8,11 +8,13 @@
 #include "base/core/osclass.h"
 #include "base/handles.h"
 #include "base/internal.h"
+#include "base/release.h"
 #include "base/services.h"
 #include "base/state.h"
 #include "base/suite/ozrCmnBS.h"
 #include "base/wide.h"
 #include "include/elkBase.h"
+#include "lang/language.h"
 
 namespace elk {
 
@@ -58,19 +60,6 @@ void readDomainName() {
     freeBuffer(buffer);
 }
 
-// The code a shut-down reports: the latest release that failed. It outlives
-// every other member of the running state and hands the code on last.
-struct ReleaseResult {
-    DWORD code = 0;
-    DWORD* out = nullptr;
-    void note(DWORD rc) {
-        if (rc) code = rc;
-    }
-    ~ReleaseResult() {
-        if (out) *out = code;
-    }
-};
-
 // The suite's base library, from cmnbInit to cmnbFree.
 class SuiteBase {
 public:
@@ -97,17 +86,18 @@ struct IniPath {
 
 // The base language module that the language step chose; unloaded plainly.
 struct LanguageModule {
-    ReleaseResult& result;
+    ReleaseCode& result;
     DWORD load(DWORD flags) { return basReinitLanguage(flags); }
     ~LanguageModule() {
-        if (HMODULE module = std::exchange(g_state.baseLanguage, nullptr))
+        // Through the language lock, so that no reader is still inside it.
+        if (HMODULE module = elk::replaceBaseLanguage(nullptr))
             if (!FreeLibrary(module)) result.note(GetLastError());
     }
 };
 
 // The network layer with its socket watchdog.
 struct NetworkLayer {
-    ReleaseResult& result;
+    ReleaseCode& result;
     bool started = false;
     // A failed network start does not fail the start-up.
     void start() {
@@ -126,16 +116,10 @@ struct NetworkLayer {
 class Running {
 public:
     DWORD start(DWORD flags);
-    // Takes everything down: the code of the latest release that failed.
-    static DWORD stop(std::optional<Running>& running) {
-        DWORD code = 0;
-        running->result_.out = &code;
-        running.reset();
-        return code;
-    }
+    ReleaseCode& releaseCode() { return result_; }
 
 private:
-    ReleaseResult result_;
+    ReleaseCode result_;  // first: every other member reports into it
     SuiteBase base_;
     IniPath iniPath_;
     LanguageModule language_{result_};
@@ -197,7 +181,7 @@ DWORD WINAPI basFreeLibraryExt(DWORD) {
     elk::Lock lock(g_state.libraryLock);
     // A shut-down without a start-up must not wrap the count.
     if (g_state.refCount == 0 || --g_state.refCount != 0) return 0;
-    return elk::Running::stop(elk::g_running);
+    return elk::takeDown(elk::g_running);
 }
 
 DWORD WINAPI basFreeLibrary(void) { return basFreeLibraryExt(0); }

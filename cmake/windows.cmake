@@ -15,6 +15,11 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
 add_link_options(-static -static-libgcc -static-libstdc++)
 set(ELK_WARN -Wall -Wextra -Werror)
 
+# Linked into every binary the suite ships: the import slot of GetTickCount64,
+# which the thread library would otherwise import from kernel32 (not on XP).
+add_library(elkxp OBJECT ${CMAKE_SOURCE_DIR}/base/tickcount64.cpp)
+target_compile_options(elkxp PRIVATE ${ELK_WARN})
+
 # A DLL whose exports come from a .def file listing stdcall names with their
 # @N suffix. The DLL exports the plain names (--kill-at); its import library is
 # made by dlltool so that callers still bind the decorated symbols the
@@ -34,7 +39,7 @@ function(elk_dll target)
     set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${A_OUTPUT})
     target_compile_options(${target} PRIVATE ${ELK_WARN})
     target_link_options(${target} PRIVATE -Wl,--kill-at)
-    target_link_libraries(${target} PRIVATE ${A_LIBS})
+    target_link_libraries(${target} PRIVATE elkxp ${A_LIBS})
     set(implib ${ELK_IMPLIB_DIR}/lib${A_OUTPUT}.a)
     add_custom_command(TARGET ${target} POST_BUILD
         COMMAND ${ELK_DLLTOOL} -k -d ${def} -D ${A_OUTPUT}.dll -l ${implib}
@@ -79,9 +84,10 @@ set(ELK_WINE_ENV "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEARCH=${ELK_WINEA
 
 # A CTest entry "<build>/<name>" running `program` under Wine, directly or
 # through a HARNESS (a Python script that starts a peer and is given the Wine
-# command line); PROPERTIES go to set_tests_properties.
+# command line); LOCKS are resources it uses alone, PROPERTIES go to
+# set_tests_properties.
 function(elk_add_test name program)
-    cmake_parse_arguments(A "" "" "ARGS;ENV;HARNESS;PROPERTIES" ${ARGN})
+    cmake_parse_arguments(A "" "" "ARGS;ENV;HARNESS;LOCKS;PROPERTIES" ${ARGN})
     set(test ${ELK_BUILD}/${name})
     if(A_HARNESS)
         add_test(NAME ${test} COMMAND /usr/bin/python3 ${A_HARNESS}
@@ -95,6 +101,9 @@ function(elk_add_test name program)
         # not stall the whole run.
         TIMEOUT 300
         ${A_PROPERTIES})
+    if(A_LOCKS)
+        set_tests_properties(${test} PROPERTIES RESOURCE_LOCK "${A_LOCKS}")
+    endif()
 endfunction()
 
 add_subdirectory(suite)
@@ -102,3 +111,19 @@ add_subdirectory(suite/lang)
 include(cmake/elkbase.cmake)
 add_subdirectory(tools/elkctl)
 add_subdirectory(tests)
+
+# Every binary the suite ships must load on Windows XP SP3: the build fails
+# when one imports a function that XP lacks (cmake/post-xp-imports.txt).
+find_program(ELK_OBJDUMP ${ELK_TRIPLE}-objdump REQUIRED)
+set(ELK_SHIPPED elkBase ozrCmnBS ozrCmnOS ozrCmnIS Pemx4h elkSODBC elkSSqlt elkSXML lang_1033 lang_1031 elkctl)
+set(shipped_files)
+foreach(t ${ELK_SHIPPED})
+    list(APPEND shipped_files $<TARGET_FILE:${t}>)
+endforeach()
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/xp-imports.checked
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${ELK_OBJDUMP} ${CMAKE_SOURCE_DIR}/cmake/post-xp-imports.txt
+            ${shipped_files}
+    COMMAND ${CMAKE_COMMAND} -E touch ${CMAKE_BINARY_DIR}/xp-imports.checked
+    DEPENDS ${ELK_SHIPPED} ${CMAKE_SOURCE_DIR}/cmake/post-xp-imports.txt ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh
+    COMMENT "Checking the shipped binaries' imports against Windows XP" VERBATIM)
+add_custom_target(xp_imports ALL DEPENDS ${CMAKE_BINARY_DIR}/xp-imports.checked)

@@ -43,13 +43,7 @@ public:
     Network(const Network&) = delete;
     Network& operator=(const Network&) = delete;
 
-    // Takes the layer down: the code of the latest release that failed.
-    static DWORD stop(std::optional<Network>& network) {
-        DWORD code = 0;
-        network->released_.out = &code;
-        network.reset();
-        return code;
-    }
+    ReleaseCode& releaseCode() { return released_; }
 
 private:
     ReleaseCode released_;  // first: every other member reports into it
@@ -77,8 +71,7 @@ DWORD startNetwork() {
 
 DWORD stopNetwork() {
     // A light start never started the layer: there is nothing to stop.
-    if (!g_network) return 0;
-    return Network::stop(g_network);
+    return takeDown(g_network);
 }
 
 }  // namespace elk

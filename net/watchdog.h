@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "base/handles.h"
+#include "base/release.h"
 
 namespace elk::net {
 
@@ -15,15 +16,7 @@ struct StartFailure {
     DWORD code;
 };
 
-// Where the parts of the network layer report a failed release, the latest
-// failure winning. Nothing is reported while out is null: a start that fails
-// half-way returns its own code instead.
-struct ReleaseCode {
-    DWORD* out = nullptr;
-    void note(DWORD code) {
-        if (code && out) *out = code;
-    }
-};
+using elk::ReleaseCode;
 
 // Milliseconds from a counter that a change of the system time does not
 // move. GetTickCount wraps after 49.7 days; ages are unsigned differences,

@@ -1,5 +1,6 @@
 // Sessions are numbers in a small process-wide table; the formatter serves
 // only while one is open, as the agent's texts come with a session.
+#include "base/handles.h"
 #include "base/suite/Pemx4h.h"
 #include "base/wide.h"
 #include "suite/Pemx4h/texts.h"
@@ -12,16 +13,13 @@ namespace {
 constexpr size_t kMaxSessions = 64;
 constexpr size_t kMaxHost = 255;
 
-SRWLOCK g_lock = SRWLOCK_INIT;
+elk::CriticalSection g_lock;
 DWORD g_sessions[kMaxSessions];  // 0: free
 DWORD g_next = 1;
 
-class Exclusive {
+class Exclusive : public elk::Lock {
 public:
-    Exclusive() { AcquireSRWLockExclusive(&g_lock); }
-    ~Exclusive() { ReleaseSRWLockExclusive(&g_lock); }
-    Exclusive(const Exclusive&) = delete;
-    Exclusive& operator=(const Exclusive&) = delete;
+    Exclusive() : elk::Lock(g_lock) {}
 };
 
 // A DNS name or an IPv4/IPv6 address in text.

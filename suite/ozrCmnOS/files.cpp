@@ -85,8 +85,12 @@ DWORD WINAPI dep_fsGetFileInfoHandle(HANDLE handle, DEP_FILE_INFO* info) {
         f.dwHighDateTime = static_cast<DWORD>(t.HighPart);
         return f;
     };
+    // Vista and later; XP has no change time to offer.
+    using BasicInfoFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    static const auto basicInfo = reinterpret_cast<BasicInfoFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFileInformationByHandleEx")));
     FILE_BASIC_INFO basic;
-    if (GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof(basic))) {
+    if (basicInfo && basicInfo(handle, FileBasicInfo, &basic, sizeof(basic))) {
         info->creationTime = toFileTime(basic.CreationTime);
         info->lastAccessTime = toFileTime(basic.LastAccessTime);
         info->lastWriteTime = toFileTime(basic.LastWriteTime);
