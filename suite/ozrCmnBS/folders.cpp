@@ -7,20 +7,38 @@
 //   3. the layout of a plain installation: the folder of this DLL, its
 //      "Data" sub-folder, and "Logs" below the data folder; no edition string.
 // The look-up runs at every cmnbInit, so a process can point the suite at
-// another installation tree between a shut-down and the next start-up.
+// another installation tree between a shut-down and the next start-up. It is
+// serialised, and every text handed out stays valid for the life of the
+// process: a caller may still hold the folders of an earlier start-up.
+#include "base/handles.h"
 #include "base/suite/ozrCmnBS.h"
 #include "suite/ozrCmnBS/module.h"
 
+#include <forward_list>
 #include <new>
 #include <string>
 
 namespace {
 
 struct Folders {
-    std::wstring program, data, log, oem;
+    const wchar_t* program = L"";
+    const wchar_t* data = L"";
+    const wchar_t* log = L"";
+    const wchar_t* oem = L"";
     bool ready = false;
 };
-Folders g_folders;
+elk::CriticalSection g_lock;
+Folders g_folders;                     // under g_lock
+std::forward_list<std::wstring> g_kept;  // under g_lock; never shrinks
+
+// The kept copy of a text; one copy per distinct text, so repeated start-ups
+// on the same trees add nothing.
+const wchar_t* keep(std::wstring text) {
+    for (const std::wstring& kept : g_kept)
+        if (kept == text) return kept.c_str();
+    g_kept.push_front(std::move(text));
+    return g_kept.front().c_str();
+}
 
 const wchar_t kKey[] = L"Software\\ORVEL Software\\Tarvo\\5.0";
 
@@ -71,32 +89,33 @@ std::wstring moduleFolder() {
     return slash == std::wstring::npos ? L"." : path.substr(0, slash);
 }
 
+// Runs under g_lock.
 void resolve(bool reduced) {
+    std::wstring program = absolute(lookUp(L"TARVO_PROGRAM_PATH", L"ProgramPath", reduced));
+    if (program.empty()) program = moduleFolder();
+    std::wstring data = absolute(lookUp(L"TARVO_DATA_PATH", L"DataPath", reduced));
+    if (data.empty()) data = join(program, L"Data");
+    std::wstring log = absolute(lookUp(L"TARVO_LOG_PATH", L"LogPath", reduced));
+    if (log.empty()) log = join(data, L"Logs");
     Folders f;
-    f.program = absolute(lookUp(L"TARVO_PROGRAM_PATH", L"ProgramPath", reduced));
-    if (f.program.empty()) f.program = moduleFolder();
-    f.data = absolute(lookUp(L"TARVO_DATA_PATH", L"DataPath", reduced));
-    if (f.data.empty()) f.data = join(f.program, L"Data");
-    f.log = absolute(lookUp(L"TARVO_LOG_PATH", L"LogPath", reduced));
-    if (f.log.empty()) f.log = join(f.data, L"Logs");
-    f.oem = lookUp(L"TARVO_OEM_STRING", L"OemString", reduced);
+    f.program = keep(std::move(program));
+    f.data = keep(std::move(data));
+    f.log = keep(std::move(log));
+    f.oem = keep(lookUp(L"TARVO_OEM_STRING", L"OemString", reduced));
     f.ready = true;
-    g_folders = std::move(f);
-}
-
-const Folders& folders() {
-    if (!g_folders.ready) resolve(false);
-    return g_folders;
+    g_folders = f;
 }
 
 // Exports never let an exception out: a look-up that runs out of memory
 // gives an empty folder, which the caller's existence check rejects.
-const wchar_t* folderText(std::wstring Folders::*member) noexcept {
+const wchar_t* folderText(const wchar_t* Folders::*member) noexcept {
+    elk::Lock lock(g_lock);
     try {
-        return (folders().*member).c_str();
+        if (!g_folders.ready) resolve(false);
     } catch (...) {
         return L"";
     }
+    return g_folders.*member;
 }
 
 }  // namespace
@@ -110,6 +129,7 @@ const wchar_t* WINAPI fsGetTarvoOemString(void) { return folderText(&Folders::oe
 
 DWORD WINAPI cmnbInit(DWORD mode) {
     if (mode > 1) return ERROR_INVALID_PARAMETER;
+    elk::Lock lock(g_lock);
     try {
         resolve(mode == 1);
     } catch (const std::bad_alloc&) {

@@ -4,8 +4,11 @@
 #include "suite/ozrCmnOS/driveroot.h"
 #include "suite/ozrCmnOS/paths.h"
 
+#include <cwchar>
 #include <new>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -37,35 +40,64 @@ using elk::UniqueFind;
 
 bool isLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
-// Empties `folder` (a long-path form) down to `depth` more levels. The first
+// Empties `top` (a long-path form) down to `depth` more levels. The first
 // failure's code, 0 when everything went: the first is the cause, later ones
-// (a folder left not empty) mostly follow from it.
-DWORD empty(const std::wstring& folder, DWORD flags, DWORD depth) {
-    WIN32_FIND_DATAW entry;
-    UniqueFind find(
-        FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0));
-    if (!find) {
-        DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
-    }
+// (a folder left not empty) mostly follow from it. The walk keeps its own
+// stack of open folders, so a tree as deep as long paths allow cannot
+// exhaust the thread's stack.
+DWORD empty(const std::wstring& top, DWORD flags, DWORD depth) {
+    struct Level {
+        std::wstring folder;
+        DWORD depth;  // levels below this one still to empty
+        UniqueFind find;
+        WIN32_FIND_DATAW entry;
+        bool unread;  // entry holds the first match, not yet handled
+    };
     DWORD result = ERROR_SUCCESS;
-    do {
-        std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..") continue;
-        std::wstring path = folder + L"\\" + name;
-        DWORD rc = ERROR_SUCCESS;
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            rc = deleteFile(path.c_str(), flags);
-        } else if (isLink(entry.dwFileAttributes)) {
-            // A junction or folder link: remove the link, never its target.
-            rc = removeFolder(path.c_str(), flags);
-        } else if (depth > 0) {
-            rc = empty(path, flags, depth == DWORD(-1) ? depth : depth - 1);
-            DWORD self = removeFolder(path.c_str(), flags);
-            if (rc == ERROR_SUCCESS) rc = self;
-        }
+    auto note = [&result](DWORD rc) {
         if (result == ERROR_SUCCESS) result = rc;
-    } while (FindNextFileW(find.get(), &entry));
+    };
+    std::vector<Level> open;
+    // Opens a folder's listing; false when there is nothing to walk.
+    auto enter = [&](std::wstring folder, DWORD levels) {
+        Level& level = open.emplace_back();
+        level.folder = std::move(folder);
+        level.depth = levels;
+        level.find.reset(FindFirstFileExW((level.folder + L"\\*").c_str(), FindExInfoBasic, &level.entry,
+                                          FindExSearchNameMatch, nullptr, 0));
+        level.unread = true;
+        if (level.find) return true;
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND) note(error);
+        open.pop_back();
+        return false;
+    };
+    enter(top, depth);
+    while (!open.empty()) {
+        Level& level = open.back();
+        if (!std::exchange(level.unread, false) && !FindNextFileW(level.find.get(), &level.entry)) {
+            // This folder is empty now (or as empty as it gets): it goes too,
+            // unless it is the one the caller named.
+            std::wstring done = std::move(level.folder);
+            open.pop_back();
+            if (!open.empty()) note(removeFolder(done.c_str(), flags));
+            continue;
+        }
+        const wchar_t* name = level.entry.cFileName;
+        if (wcscmp(name, L".") == 0 || wcscmp(name, L"..") == 0) continue;
+        std::wstring path = level.folder + L"\\" + name;
+        DWORD attributes = level.entry.dwFileAttributes;
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            note(deleteFile(path.c_str(), flags));
+        } else if (isLink(attributes)) {
+            // A junction or folder link: remove the link, never its target.
+            note(removeFolder(path.c_str(), flags));
+        } else if (level.depth > 0) {
+            DWORD below = level.depth == DWORD(-1) ? level.depth : level.depth - 1;
+            std::wstring child = path;  // entering may move `level` and its entry
+            if (!enter(std::move(path), below)) note(removeFolder(child.c_str(), flags));
+        }
+    }
     return result;
 }
 

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "suite/suite_test.h"
@@ -76,6 +78,45 @@ TEST(Folders, PlainInstallationLayoutWithoutSettings) {
 }
 
 TEST(Folders, UnknownStartModeIsRefused) { EXPECT_EQ(87u, cmnbInit(2)); }
+
+TEST(Folders, HandedOutTextsOutliveARestart) {
+    TempFolder tree;
+    EnvironmentScope env;
+    env.set(L"TARVO_PROGRAM_PATH", (tree / L"First").c_str());
+    ASSERT_EQ(0u, cmnbInit(1));
+    const wchar_t* first = fsGetTarvoProgramPath();
+    env.set(L"TARVO_PROGRAM_PATH", (tree / L"Second").c_str());
+    ASSERT_EQ(0u, cmnbInit(1));
+    EXPECT_EQ(tree / L"Second", fsGetTarvoProgramPath());
+    EXPECT_EQ(tree / L"First", first) << "the text of the earlier start-up went away";
+}
+
+// Readers and restarts at once: the look-up is serialised, and what a reader
+// holds stays one of the trees' folders.
+TEST(Folders, ConcurrentLookUpsAndRestarts) {
+    TempFolder tree;
+    EnvironmentScope env;
+    const std::wstring a = tree / L"A", b = tree / L"B";
+    env.set(L"TARVO_PROGRAM_PATH", a.c_str());
+    ASSERT_EQ(0u, cmnbInit(1));
+    std::atomic<bool> done{false};
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 3; ++i)
+        readers.emplace_back([&] {
+            while (!done) {
+                std::wstring seen = fsGetTarvoProgramPath();
+                if (seen != a && seen != b) ++wrong;
+            }
+        });
+    for (int i = 0; i < 300; ++i) {
+        SetEnvironmentVariableW(L"TARVO_PROGRAM_PATH", (i % 2 ? a : b).c_str());
+        cmnbInit(1);
+    }
+    done = true;
+    for (std::thread& t : readers) t.join();
+    EXPECT_EQ(wrong, 0);
+}
 
 // ---- CStr ------------------------------------------------------------------
 

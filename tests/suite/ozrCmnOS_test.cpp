@@ -336,6 +336,37 @@ TEST(OsDelete, RecursiveRemovalLeavesLinkTargets) {
     EXPECT_TRUE(suitetest::exists(target + L"\\keep.txt"));
 }
 
+// Runs `call` with only about 96 KiB of the thread's stack left (Wine gives
+// every thread at least 1 MiB, whatever CreateThread is asked for).
+template <typename Call>
+void withLittleStack(Call call) {
+    char here = 0;
+    MEMORY_BASIC_INFORMATION region;
+    ASSERT_NE(VirtualQuery(&here, &region, sizeof region), 0u);
+    size_t room = static_cast<size_t>(&here - static_cast<char*>(region.AllocationBase));
+    ASSERT_GT(room, 128u * 1024);
+    volatile char* eaten = static_cast<char*>(__builtin_alloca(room - 96 * 1024));
+    eaten[0] = 0;
+    call();
+}
+
+// Three hundred levels with 96 KiB of stack: the walk must not take stack
+// per level.
+TEST(OsDelete, RecursiveRemovalOfADeepTree) {
+    TempFolder folder;
+    std::wstring top = folder / L"deep";
+    std::wstring path = top;
+    ASSERT_EQ(0u, dep_fsCreateFolderX(path.c_str(), 0));
+    for (int i = 0; i < 300; ++i) {
+        path += L"\\d";
+        ASSERT_EQ(0u, dep_fsCreateFolderX(path.c_str(), 0)) << "level " << i;
+    }
+    DWORD result = 0xFFFFFFFF;
+    withLittleStack([&] { result = dep_fsRemoveFolderRecursive(top.c_str(), 0, 1, DWORD(-1)); });
+    EXPECT_EQ(result, 0u);
+    EXPECT_FALSE(suitetest::exists(top));
+}
+
 TEST(OsDelete, RecursiveRemovalRefusals) {
     TempFolder folder;
     ASSERT_TRUE(suitetest::writeFile(folder / L"f", "x"));
