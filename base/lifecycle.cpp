@@ -9,7 +9,7 @@
 #include "base/handles.h"
 #include "base/internal.h"
 #include "base/release.h"
-#include "base/services.h"
+#include "base/startup_services.h"
 #include "base/state.h"
 #include "base/suite/ozrCmnBS.h"
 #include "base/wide.h"

@@ -1,12 +1,3 @@
-# Cross build for 32-bit Windows with the posix-threads mingw-w64 compilers.
-set(CMAKE_SYSTEM_NAME Windows)
+# The shipped build: 32-bit Windows.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(ELK_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${ELK_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${ELK_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER  ${ELK_TRIPLE}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${ELK_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

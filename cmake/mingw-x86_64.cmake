@@ -1,12 +1,3 @@
-# Cross build for 64-bit Windows with the posix-threads mingw-w64 compilers.
-set(CMAKE_SYSTEM_NAME Windows)
+# The same sources for 64-bit Windows.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(ELK_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER   ${ELK_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${ELK_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER  ${ELK_TRIPLE}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${ELK_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -20,31 +20,67 @@ set(ELK_WARN -Wall -Wextra -Werror)
 add_library(elkxp OBJECT ${CMAKE_SOURCE_DIR}/base/tickcount64.cpp)
 target_compile_options(elkxp PRIVATE ${ELK_WARN})
 
-# A DLL whose exports come from a .def file listing stdcall names with their
-# @N suffix. The DLL exports the plain names (--kill-at); its import library is
-# made by dlltool so that callers still bind the decorated symbols the
-# compiler emits for a stdcall declaration.
-function(elk_dll target)
-    cmake_parse_arguments(A "" "DEF;OUTPUT" "SOURCES;LIBS" ${ARGN})
-    set(def ${CMAKE_SOURCE_DIR}/${A_DEF})
-    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-        # x64 has one calling convention and no name decoration.
-        file(READ ${def} text)
+# The .def file `def` as this architecture needs it, in *out. The files list
+# stdcall names with their @N suffix; x64 has one calling convention and no
+# decoration, so there the suffixes go: all of them, or with DECORATED only
+# those of the symbols, for DLLs whose exported names are looked up as they
+# stand. The copy is rewritten only when its text changes.
+function(elk_def_for_arch def decorated out)
+    if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
+        set(${out} ${def} PARENT_SCOPE)
+        return()
+    endif()
+    file(READ ${def} text)
+    if(decorated)
+        string(REGEX REPLACE "= *([A-Za-z_]+)@[0-9]+" "= \\1" text "${text}")
+    else()
         string(REGEX REPLACE "@[0-9]+" "" text "${text}")
-        set(def ${CMAKE_BINARY_DIR}/defs/${A_OUTPUT}.def)
-        file(WRITE ${def} "${text}")
-        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${A_DEF})
+    endif()
+    string(MD5 key ${def})
+    set(copy ${CMAKE_BINARY_DIR}/defs/${key}.def)
+    file(WRITE ${copy}.new "${text}")
+    configure_file(${copy}.new ${copy} COPYONLY)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${def})
+    set(${out} ${copy} PARENT_SCOPE)
+endfunction()
+
+# Every DLL the build makes:
+#   elk_dll(target OUTPUT name SOURCES ... [DEF file] [FOLDER dir] [DECORATED] [IMPLIB]
+#           [LIBS ...] [DEFINES ...] [INCLUDES ...])
+# DEF: the exports (relative to the calling folder); the DLL exports the plain
+# names (--kill-at) unless DECORATED. IMPLIB: an import library made by
+# dlltool from the .def file, so that callers bind the decorated symbols the
+# compiler emits for a stdcall declaration (elk_link). FOLDER: where the DLL
+# goes (default bin). Each DLL keeps its own archive folder: several share a
+# name (the language modules, the system doubles).
+function(elk_dll target)
+    cmake_parse_arguments(A "DECORATED;IMPLIB" "DEF;OUTPUT;FOLDER" "SOURCES;LIBS;DEFINES;INCLUDES" ${ARGN})
+    set(def)
+    if(A_DEF)
+        get_filename_component(source_def ${A_DEF} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+        elk_def_for_arch(${source_def} "${A_DECORATED}" def)
+    endif()
+    if(NOT A_FOLDER)
+        set(A_FOLDER ${ELK_BIN})
     endif()
     add_library(${target} SHARED ${A_SOURCES} ${def})
-    set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${A_OUTPUT})
+    set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${A_OUTPUT}
+        RUNTIME_OUTPUT_DIRECTORY ${A_FOLDER} LIBRARY_OUTPUT_DIRECTORY ${A_FOLDER}
+        ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib/${target})
     target_compile_options(${target} PRIVATE ${ELK_WARN})
-    target_link_options(${target} PRIVATE -Wl,--kill-at)
+    target_compile_definitions(${target} PRIVATE ${A_DEFINES})
+    target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR} ${A_INCLUDES})
+    if(NOT A_DECORATED)
+        target_link_options(${target} PRIVATE -Wl,--kill-at)
+    endif()
     target_link_libraries(${target} PRIVATE elkxp ${A_LIBS})
-    set(implib ${ELK_IMPLIB_DIR}/lib${A_OUTPUT}.a)
-    add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND ${ELK_DLLTOOL} -k -d ${def} -D ${A_OUTPUT}.dll -l ${implib}
-        BYPRODUCTS ${implib} VERBATIM)
-    set_property(TARGET ${target} PROPERTY ELK_IMPLIB ${implib})
+    if(A_IMPLIB)
+        set(implib ${ELK_IMPLIB_DIR}/lib${A_OUTPUT}.a)
+        add_custom_command(TARGET ${target} POST_BUILD
+            COMMAND ${ELK_DLLTOOL} -k -d ${def} -D ${A_OUTPUT}.dll -l ${implib}
+            BYPRODUCTS ${implib} VERBATIM)
+        set_property(TARGET ${target} PROPERTY ELK_IMPLIB ${implib})
+    endif()
 endfunction()
 
 # Links `target` against the DLLs named after it through their import libraries.

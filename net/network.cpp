@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "base/services.h"
+#include "base/startup_services.h"
 #include "include/elkBase.h"
 #include "net/watchdog.h"
 

@@ -5,15 +5,18 @@
 # executes 32-bit code. Ends with CTest's summary.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-"$root/scripts/setup.sh"
 
-cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build/native" -j2
-
-for arch in win32 win64; do
-    configure_windows "$arch"
-    cmake --build "$build/$arch" -j2
-done
+if [ "${1:-}" != --run ]; then
+    "$root/scripts/setup.sh"
+    cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+    cmake --build "$build/native" -j2
+    for arch in win32 win64; do
+        configure_windows "$arch"
+        cmake --build "$build/$arch" -j2
+    done
+    # The Wine servers and every test share one X display.
+    exec xvfb-run -a "$root/scripts/test.sh" --run
+fi
 
 # One CTest run over the builds that run here, so that one summary covers
 # every test; each entry's name starts with its build.
@@ -27,4 +30,4 @@ fi
 printf 'subdirs("%s")\n' "${runs[@]}" > "$build/CTestTestfile.cmake"
 start_wine "${runs[@]:1}"
 cd "$build"
-xvfb-run -a ctest --output-on-failure -j2 --timeout 600
+ctest --output-on-failure -j2 --timeout 600
