@@ -4,57 +4,14 @@
 #include <string>
 
 #include "storage/storage_test.h"
+#include "support/process.h"
 
 namespace {
 
-struct Outcome {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string out, err;
-};
+using Outcome = elktest::ProcessOutcome;
 
-// Runs bin\elkctl.exe with `arguments` (the test's environment points it at
-// the installation) and feeds it `input`.
 Outcome elkctl(const std::wstring& arguments, const std::string& input = "") {
-    Outcome run;
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    // The outputs are short: they fit the pipes until the program has ended.
-    HANDLE outRead, outWrite, errRead, errWrite, inRead, inWrite;
-    if (!CreatePipe(&outRead, &outWrite, &inherit, 0)) return run;
-    if (!CreatePipe(&errRead, &errWrite, &inherit, 0)) return run;
-    if (!CreatePipe(&inRead, &inWrite, &inherit, 0)) return run;
-    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
-    DWORD written;
-    WriteFile(inWrite, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
-    CloseHandle(inWrite);
-
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = inRead;
-    startup.hStdOutput = outWrite;
-    startup.hStdError = errWrite;
-    std::wstring command = L"\"" + elktest::binFolder() + L"\\elkctl.exe\" " + arguments;
-    PROCESS_INFORMATION process;
-    BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                                  &process);
-    CloseHandle(outWrite);
-    CloseHandle(errWrite);
-    CloseHandle(inRead);
-    if (started) {
-        WaitForSingleObject(process.hProcess, 30000);
-        char buffer[512];
-        DWORD read;
-        while (ReadFile(outRead, buffer, sizeof(buffer), &read, nullptr) && read) run.out.append(buffer, read);
-        while (ReadFile(errRead, buffer, sizeof(buffer), &read, nullptr) && read) run.err.append(buffer, read);
-        GetExitCodeProcess(process.hProcess, &run.exitCode);
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-    }
-    CloseHandle(outRead);
-    CloseHandle(errRead);
-    return run;
+    return elktest::runElkctl(arguments, input);
 }
 
 TEST(Elkctl, RegCommands) {

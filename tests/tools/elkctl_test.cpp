@@ -5,62 +5,14 @@
 
 #include <string>
 
+#include "support/process.h"
+
 namespace {
 
-struct Outcome {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string out, err;
-};
+using Outcome = elktest::ProcessOutcome;
 
-std::wstring programFolder() {
-    wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, n);
-    return folder.substr(0, folder.rfind(L'\\'));
-}
-
-// Runs elkctl.exe (built beside this program) with `arguments`, standard
-// input empty.
-Outcome elkctl(const std::wstring& arguments) {
-    Outcome run;
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    // Room for the whole command list, so that the program never waits on a
-    // full pipe before it ends.
-    constexpr DWORD kRoom = 1 << 16;
-    HANDLE outRead, outWrite, errRead, errWrite, inRead, inWrite;
-    if (!CreatePipe(&outRead, &outWrite, &inherit, kRoom)) return run;
-    if (!CreatePipe(&errRead, &errWrite, &inherit, kRoom)) return run;
-    if (!CreatePipe(&inRead, &inWrite, &inherit, 0)) return run;
-    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-    CloseHandle(inWrite);
-
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = inRead;
-    startup.hStdOutput = outWrite;
-    startup.hStdError = errWrite;
-    std::wstring command = L"\"" + programFolder() + L"\\elkctl.exe\" " + arguments;
-    PROCESS_INFORMATION process;
-    BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                                  &process);
-    CloseHandle(outWrite);
-    CloseHandle(errWrite);
-    CloseHandle(inRead);
-    if (started) {
-        WaitForSingleObject(process.hProcess, 30000);
-        char buffer[512];
-        DWORD read;
-        while (ReadFile(outRead, buffer, sizeof(buffer), &read, nullptr) && read) run.out.append(buffer, read);
-        while (ReadFile(errRead, buffer, sizeof(buffer), &read, nullptr) && read) run.err.append(buffer, read);
-        GetExitCodeProcess(process.hProcess, &run.exitCode);
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-    }
-    CloseHandle(outRead);
-    CloseHandle(errRead);
-    return run;
+Outcome elkctl(const std::wstring& arguments, const std::string& input = "") {
+    return elktest::runElkctl(arguments, input);
 }
 
 // What a misused command prints after its reason, if it gives one.
