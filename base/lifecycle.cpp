@@ -7,7 +7,8 @@
 
 #include "base/core/osclass.h"
 #include "base/handles.h"
-#include "base/internal.h"
+#include "base/bind.h"
+#include "base/paths.h"
 #include "base/release.h"
 #include "base/startup_services.h"
 #include "base/state.h"

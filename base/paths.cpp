@@ -1,6 +1,6 @@
 // Paths, the INI file and wide text written to files.
 #include "base/core/pathjoin.h"
-#include "base/internal.h"
+#include "base/paths.h"
 #include "base/state.h"
 #include "base/wide.h"
 #include "include/elkBase.h"

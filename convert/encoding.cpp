@@ -6,7 +6,7 @@
 #include "base/suite/ozrCmnOS.h"
 #include "base/wide.h"
 #include "convert/core/base64.h"
-#include "convert/core/strcode.h"
+#include "convert/core/stored_text.h"
 #include "include/elkBase.h"
 
 namespace {

@@ -4,7 +4,7 @@ elk_family_sources(
         core/version.cpp
         core/osversion.cpp
         core/base64.cpp
-        core/strcode.cpp
+        core/stored_text.cpp
     WINDOWS
         versions.cpp
         osname.cpp
@@ -13,7 +13,7 @@ elk_family_sources(
         version_test.cpp
         osversion_test.cpp
         base64_test.cpp
-        strcode_test.cpp
+        stored_text_test.cpp
 )
 # Quick sort; text replacement, digest and buffers.
 elk_family_sources(

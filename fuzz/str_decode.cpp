@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "base/core/status.h"
-#include "convert/core/strcode.h"
+#include "convert/core/stored_text.h"
 #include "fuzz/fuzz_text.h"
 
 namespace {

@@ -4,7 +4,8 @@
 #include <utility>
 
 #include "base/handles.h"
-#include "base/internal.h"
+#include "base/bind.h"
+#include "base/paths.h"
 #include "base/state.h"
 #include "base/suite/ozrCmnBS.h"
 #include "base/wide.h"

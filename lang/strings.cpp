@@ -1,6 +1,7 @@
 // Strings of the language module and texts for status codes.
 #include "base/handles.h"
-#include "base/internal.h"
+#include "base/bind.h"
+#include "base/paths.h"
 #include "base/suite/ozrCmnBS.h"
 #include "base/wide.h"
 #include "include/elkBase.h"

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "base/handles.h"
-#include "base/internal.h"
+#include "base/bind.h"
 #include "net/alert_channels.h"
 #include "net/text_copies.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/handles.h"
-#include "base/internal.h"
+#include "base/bind.h"
 #include "base/wide.h"
 #include "net/alert_channels.h"
 #include "net/core/alert_popup.h"

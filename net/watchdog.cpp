@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cwchar>
 
-#include "base/internal.h"
+#include "base/bind.h"
 #include "include/elkBase.h"
 
 namespace elk::net {

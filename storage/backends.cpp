@@ -4,7 +4,8 @@
 #include <cwchar>
 
 #include "base/handles.h"
-#include "base/internal.h"
+#include "base/bind.h"
+#include "base/paths.h"
 #include "base/suite/ozrCmnBS.h"
 #include "base/wide.h"
 #include "include/elkBase.h"

@@ -5,7 +5,7 @@
 #include <cwchar>
 
 #include "base/handles.h"
-#include "base/internal.h"
+#include "base/paths.h"
 #include "base/suite/ozrCmnBS.h"
 #include "base/suite/ozrCmnIS.h"
 #include "base/wide.h"

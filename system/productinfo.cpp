@@ -2,7 +2,7 @@
 // program folder at every call (the setup may change them at any time).
 #include <string_view>
 
-#include "base/internal.h"
+#include "base/paths.h"
 #include "base/suite/ozrCmnBS.h"
 #include "base/wide.h"
 #include "include/elkBase.h"

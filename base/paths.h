@@ -1,8 +1,6 @@
-// Helpers shared by the library's families; not exported.
+// Path helpers shared by the library's families; not exported.
 #pragma once
 #include <windows.h>
-
-#include "include/elkBase.h"
 
 namespace elk {
 
@@ -12,11 +10,5 @@ bool composePath(const wchar_t* folder, const wchar_t* name, wchar_t* out, DWORD
 // True when `path` (at most 260 characters, one trailing backslash dropped)
 // names an existing directory.
 bool isDirectory(const wchar_t* path);
-
-// Binds an optional entry of a module through basGetProcAddress.
-template <typename Fn>
-Fn bindProc(HMODULE module, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(basGetProcAddress(module, name)));
-}
 
 }  // namespace elk

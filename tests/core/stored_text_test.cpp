@@ -1,4 +1,4 @@
-#include "convert/core/strcode.h"
+#include "convert/core/stored_text.h"
 
 #include <gtest/gtest.h>
 
