@@ -1,5 +1,8 @@
-// Process-wide state of the library: written only by the start-up and the
-// shut-down under the library lock, read by every family without a lock.
+// Process-wide state of the library: written only under the library lock (the
+// start-up, the shut-down and basReinitLanguage). The language fields and the
+// base language module are read through elk::BaseLanguage (lang/language.h),
+// which keeps them steady while a switch may run; the rest is read without a
+// lock.
 #pragma once
 #include <windows.h>
 
