@@ -44,12 +44,28 @@ public:
     }
     std::string narrow(std::u16string_view text) override { return std::string(text.size(), 'n'); }
     void rewind() { offset_ = 0; }
+    std::size_t offset() const { return offset_; }
 
 private:
     const std::uint8_t* data_;
     std::size_t size_, offset_ = 0, step_;
     std::size_t sent_ = 0;
 };
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Over the bytes themselves, which may hold NULs.
+bool holdsFinalLine(const char* bytes, std::size_t size) {
+    const char* stop = bytes + size;
+    for (const char* line = bytes; const char* end = std::find(line, stop, '\n'); line = end + 1) {
+        if (end == stop) return false;
+        std::size_t length = static_cast<std::size_t>(end - line);
+        if (length >= 4 && line[3] == ' ') return true;
+        if (length > 0 && line[length - 1] == '\r') --length;
+        if (length == 3 && isDigit(line[0]) && isDigit(line[1]) && isDigit(line[2])) return true;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -63,8 +79,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t bufferSize : {kCommandLine, kEhloReply}) {
         server.rewind();
         char buffer[kEhloReply + 1];
+        std::size_t before = 0;
         while (readReply(server, buffer, bufferSize) == 0) {
             if (std::strlen(buffer) >= bufferSize) __builtin_trap();
+            // A reply is taken only once one of its lines is final: "ddd text" or just "ddd".
+            std::size_t taken = server.offset() - before;
+            if (!holdsFinalLine(reinterpret_cast<const char*>(data + 1) + before, taken)) __builtin_trap();
+            before = server.offset();
             chooseMechanism(buffer);
         }
     }

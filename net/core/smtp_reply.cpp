@@ -8,12 +8,22 @@ namespace {
 
 bool holdsLineEnd(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A final line is "ddd text" (fourth character a space) or, without text,
+// exactly three digits.
+bool isFinalLine(const char* line, std::size_t length) {
+    if (length >= 4 && line[3] == ' ') return true;
+    if (length > 0 && line[length - 1] == '\r') --length;
+    return length == 3 && isDigit(line[0]) && isDigit(line[1]) && isDigit(line[2]);
+}
+
 // True when buffer[0..fill) holds a final reply line ended by LF.
 bool hasFinalLine(const char* buffer, std::size_t fill) {
     std::size_t lineStart = 0;
     for (std::size_t i = 0; i < fill; ++i) {
         if (buffer[i] != '\n') continue;
-        if (i - lineStart >= 4 && buffer[lineStart + 3] == ' ') return true;
+        if (isFinalLine(buffer + lineStart, i - lineStart)) return true;
         lineStart = i + 1;
     }
     return false;

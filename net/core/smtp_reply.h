@@ -41,7 +41,7 @@ public:
 };
 
 // Reads into buffer (size bytes, terminator included) until a final reply
-// line ("ddd text", fourth character a space) has come. 0,
+// line ("ddd text", fourth character a space, or just "ddd") has come. 0,
 // kStatusInsufficientBuffer when the buffer fills first, kStatusDisconnected
 // when the server closes first, or the receiver's error. The buffer is
 // always terminated.

@@ -54,7 +54,7 @@ TEST(ReadReply, Cases) {
         /* 2 multi-line reply read to its final line */
         {{"250-host\r\n250-AUTH", " PLAIN\r\n", "250 OK\r\n"}, 1024, 0, "250-host\r\n250-AUTH PLAIN\r\n250 OK\r\n"},
         /* 3 a bare LF ends a line too */ {{"250 OK\n"}, 256, 0, "250 OK\n"},
-        /* 4 a line shorter than "ddd " is not final */ {{"250\r\n", "250 x\r\n"}, 256, 0, "250\r\n250 x\r\n"},
+        /* 4 a line shorter than "ddd" is not final */ {{"25\r\n", "250 x\r\n"}, 256, 0, "25\r\n250 x\r\n"},
         /* 5 a final line without its LF is not yet final */ {{"250 OK"}, 256, kStatusDisconnected, "250 OK"},
         /* 6 the server closes first */ {{"250-more\r\n"}, 256, kStatusDisconnected, "250-more\r\n"},
         /* 7 closed before anything */ {{}, 256, kStatusDisconnected, ""},
@@ -64,6 +64,16 @@ TEST(ReadReply, Cases) {
         /* 10 one byte too long */ {{std::string("250 ") + std::string(250, 'y') + "\r\n"}, 256, kStatusInsufficientBuffer,
                                     std::string("250 ") + std::string(250, 'y') + "\r"},
         /* 11 size 1 holds only the terminator */ {{"250 OK\r\n"}, 1, kStatusInsufficientBuffer, ""},
+        /* 12 exactly three digits are a final line; what follows is not read */
+        {{"250\r\n", "250 x\r\n"}, 256, 0, "250\r\n"},
+        /* 13 with a bare LF */ {{"221\n"}, 256, 0, "221\n"},
+        /* 14 split before its CR and before its LF */ {{"25", "0\r", "\n"}, 256, 0, "250\r\n"},
+        /* 15 ends a multi-line reply */ {{"250-host\r\n", "250\r\n"}, 1024, 0, "250-host\r\n250\r\n"},
+        /* 16 three characters that are not all digits */ {{"25x\r\n", "250 x\r\n"}, 256, 0, "25x\r\n250 x\r\n"},
+        /* 17 four digits */ {{"2500\r\n", "250 x\r\n"}, 256, 0, "2500\r\n250 x\r\n"},
+        /* 18 a continuation without text */ {{"250-\r\n", "250 x\r\n"}, 256, 0, "250-\r\n250 x\r\n"},
+        /* 19 a CR inside is no line end */ {{"250\r\r\n", "250 x\r\n"}, 256, 0, "250\r\r\n250 x\r\n"},
+        /* 20 three digits without their LF */ {{"250\r"}, 256, kStatusDisconnected, "250\r"},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const ReplyCase& c = cases[i];

@@ -206,6 +206,28 @@ TEST_F(SmtpScripted, RefusedRecipients) {
                                "RCPT TO: <second@x>\r\nRCPT TO: <third@x>\r\n");
 }
 
+// Replies of a bare code without text, with authentication so that the
+// multi-line EHLO reply is ended by one too; the watchdog would break a wait
+// that missed any of them (2 s here).
+TEST_F(SmtpScripted, BareReplyCodes) {
+    MailFields mail;
+    mail.userName = L"user";
+    mail.password = L"secret";
+    Outcome o = run({S::send("220\r\n"), S::line(), S::send("250-mail.example\r\n250-AUTH PLAIN\r\n250\r\n"),
+                     S::line(), S::send("334\r\n"), S::line(), S::send("235\r\n"), S::line(), S::send("250\n"),
+                     S::line(), S::send("250\r\n"), S::line(), S::send("354\r\n"), S::data(), S::send("250\r\n"),
+                     S::line(), S::send("221\r\n")},
+                    mail);
+    EXPECT_EQ(o.status, 0u);
+    EXPECT_LT(o.seconds, 1.5);
+    const std::string start = "EHLO " + host + "\r\nAUTH PLAIN\r\nAHVzZXIAc2VjcmV0\r\n"
+                              "MAIL FROM: <sender@example.com>\r\nRCPT TO: <rcpt@example.com>\r\nDATA\r\n";
+    EXPECT_EQ(o.transcript.substr(0, start.size()), start) << o.transcript;
+    const std::string end = "\r\n.\r\nQUIT\r\n";
+    ASSERT_GE(o.transcript.size(), end.size());
+    EXPECT_EQ(o.transcript.substr(o.transcript.size() - end.size()), end);
+}
+
 TEST_F(SmtpScripted, UnexpectedReplyEndsTheDialogue) {
     const std::string helo = "HELO " + host + "\r\n";
     const std::string upToData = helo + "MAIL FROM: <sender@example.com>\r\nRCPT TO: <rcpt@example.com>\r\nDATA\r\n";
