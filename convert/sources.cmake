@@ -21,7 +21,9 @@ elk_family_sources(
         core/textreplace.cpp
     WINDOWS
         sort.cpp
-        textbuffers.cpp
+        textreplace.cpp
+        digest.cpp
+        buffers.cpp
     CORE_TESTS
         quicksort_test.cpp
         textreplace_test.cpp
