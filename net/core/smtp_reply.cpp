@@ -8,6 +8,17 @@ namespace {
 
 bool holdsLineEnd(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
+// An address goes between "<" and ">" of its command: an angle bracket or a
+// blank would end the path there and let the rest pass for ESMTP parameters,
+// a control character (CR and LF among them) would end the command.
+bool breaksPath(std::string_view address) {
+    for (char c : address) {
+        auto u = static_cast<unsigned char>(c);
+        if (c == '<' || c == '>' || c == ' ' || u < 0x20 || u == 0x7F) return true;
+    }
+    return false;
+}
+
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A final line is "ddd text" (fourth character a space) or, without text,
@@ -82,9 +93,9 @@ void splitAddresses(std::string_view entry, std::vector<std::string>& out) {
 }
 
 std::uint32_t checkEnvelope(const Envelope& e) {
-    if (holdsLineEnd(e.from) || holdsLineEnd(e.user) || holdsLineEnd(e.password)) return kStatusInvalidParameter;
+    if (breaksPath(e.from) || holdsLineEnd(e.user) || holdsLineEnd(e.password)) return kStatusInvalidParameter;
     for (const std::string& address : e.recipients)
-        if (holdsLineEnd(address)) return kStatusInvalidParameter;
+        if (breaksPath(address)) return kStatusInvalidParameter;
     if (e.from.size() > kMaxFrom) return kStatusFieldTooLong;
     for (const std::string& address : e.recipients)
         if (address.size() > kMaxAddress) return kStatusFieldTooLong;

@@ -13,7 +13,8 @@
 namespace elk::smtp {
 
 // Status codes of the client, all from base/core/status.h:
-//   kStatusInvalidParameter    a field is missing or holds CR or LF
+//   kStatusInvalidParameter    a field is missing or holds CR or LF, or an
+//                              address holds '<', '>', a blank or a control character
 //   kStatusFieldTooLong        a field does not fit its command line
 //   kStatusInsufficientBuffer  a reply does not fit its buffer
 //   kStatusDisconnected        the server closed before its final reply line
@@ -67,9 +68,11 @@ struct Envelope {
     std::string password;
 };
 
-// 0 when every field fits its command line and none holds CR or LF (which
-// would let the field end its command and start another); otherwise
-// kStatusInvalidParameter or kStatusFieldTooLong.
+// 0 when every field fits its command line, none holds CR or LF (which
+// would let the field end its command and start another) and no address
+// holds '<', '>', a blank or a control character (which would let it add
+// parameters to MAIL FROM or RCPT TO); otherwise kStatusInvalidParameter or
+// kStatusFieldTooLong.
 std::uint32_t checkEnvelope(const Envelope& envelope);
 
 }  // namespace elk::smtp

@@ -162,6 +162,21 @@ TEST(CheckEnvelope, LimitsAndLineEnds) {
         /* 10 */ {envelope("a@x", "b@x", "u\n", "p"), kStatusInvalidParameter},
         /* 11 */ {envelope("a@x", "b@x", "u", "p\r"), kStatusInvalidParameter},
         /* 12 a line end wins over a length */ {envelope(std::string(300, 'f') + "\n", "b@x", "", ""), kStatusInvalidParameter},
+        /* 13 a '>' ends the path: the rest would be ESMTP parameters */
+        {envelope("a@x> SIZE=1 AUTH=<victim@x", "b@x", "", ""), kStatusInvalidParameter},
+        /* 14 */ {envelope("a@x", "b@x> NOTIFY=SUCCESS", "", ""), kStatusInvalidParameter},
+        /* 15 */ {envelope("a@x", "<b@x", "", ""), kStatusInvalidParameter},
+        /* 16 a blank alone */ {envelope("a @x", "b@x", "", ""), kStatusInvalidParameter},
+        /* 17 */ {envelope("a@x", "b@x ", "", ""), kStatusInvalidParameter},
+        /* 18 a tab */ {envelope("a@x\t", "b@x", "", ""), kStatusInvalidParameter},
+        /* 19 NUL */ {envelope("a@x", std::string("b@x\0y", 5), "", ""), kStatusInvalidParameter},
+        /* 20 */ {envelope("a@x", "b@x\x1f", "", ""), kStatusInvalidParameter},
+        /* 21 DEL */ {envelope("a@x\x7f", "b@x", "", ""), kStatusInvalidParameter},
+        /* 22 a refused character wins over a length */ {envelope("a@x", std::string(300, 'r') + ">", "", ""), kStatusInvalidParameter},
+        /* 23 what an address may hold */
+        {envelope("first.last+tag@sub-domain.example", "\"quoted\"@x;#$%&'*/=?^_`{|}~@x\xc3\xbc", "", ""), 0},
+        /* 24 blanks and brackets in the credentials are theirs */ {envelope("a@x", "b@x", "u <u>", "p w>"), 0},
+        /* 25 an empty address is still sent as "<>" */ {envelope("", "", "", ""), 0},
     };
     for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(checkEnvelope(cases[i].e), cases[i].expected) << "row " << i;
 }

@@ -338,6 +338,16 @@ TEST_F(SmtpScripted, RefusedBeforeTheDialogue) {
          }),
          WSAECONNREFUSED},
         /* 16 control: everything fine, nobody listening */ {with([](MailFields&) {}), WSAECONNREFUSED},
+        /* 17 ESMTP parameters smuggled into MAIL FROM */
+        {with([](MailFields& m) { m.from = L"a@x.example> SIZE=1 BODY=8BITMIME AUTH=<victim@x"; }),
+         ERROR_INVALID_PARAMETER},
+        /* 18 and into a later RCPT */
+        {with([](MailFields& m) { m.to = L"ok@x\0b@x> NOTIFY=SUCCESS,FAILURE ORCPT=rfc822;victim@x\0"s; }),
+         ERROR_INVALID_PARAMETER},
+        /* 19 */ {with([](MailFields& m) { m.to = L"ok@x;<b@x\0"s; }), ERROR_INVALID_PARAMETER},
+        /* 20 */ {with([](MailFields& m) { m.from = L"a @x"; }), ERROR_INVALID_PARAMETER},
+        /* 21 */ {with([](MailFields& m) { m.to = L"ok@x;b@x\t\0"s; }), ERROR_INVALID_PARAMETER},
+        /* 22 */ {with([](MailFields& m) { m.from = L"a@x\x7f"; }), ERROR_INVALID_PARAMETER},
     };
     for (size_t i = 0; i < std::size(rows); ++i) EXPECT_EQ(rows[i].mail.send(), rows[i].status) << "row " << i;
     EXPECT_EQ(smtpSendMail(nullptr), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
