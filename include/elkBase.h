@@ -184,7 +184,8 @@ typedef struct SmtpMessage {
 
 /* Status of smtpSendMail: 0 when the server took the mail and answered QUIT
  * with 2xx. Checked before any connection: 87 (a NULL message or required
- * field; a CR or LF in from, an address, userName or password),
+ * field; a CR or LF in userName or password; a '<', '>', blank or control
+ * character, CR and LF among them, in from or an address),
  * ELK_E_SMTP_TOO_LONG (from above 240 bytes, an address above 242, userName
  * and password together above 187). Then: 11001 server not found (a server
  * text that begins with a digit must be a dotted address); the Windows Sockets
