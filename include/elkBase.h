@@ -216,7 +216,9 @@ typedef struct NetAlertRecipient {
  * tried: 0 when every attempted channel succeeded, else the latest failure;
  * a MAPI mail, when one is sent, decides the result alone. attachments (full
  * paths, each ended by a NUL, the list by an empty entry; may be NULL) go with
- * the SMTP mail only. 87 when sender or message is NULL or empty. */
+ * the SMTP mail only. 87 when sender or message is NULL or empty. The SMTP
+ * mail fails with ELK_E_INI_VALUE_EMPTY, without a look-up, when "SMTPServer"
+ * of the section "Communication" is missing or empty. */
 ELKAPI DWORD WINAPI basNetAlert(const NetAlertRecipient* recipients, const wchar_t* sender, const wchar_t* message,
                                 const wchar_t* attachments);
 /* One mail through the system's MAPI client. recipients and attachments are

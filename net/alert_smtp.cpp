@@ -34,6 +34,8 @@ DWORD sendSmtpAlert(const wchar_t* recipients, const wchar_t* subject, const wch
                     const wchar_t* attachments) {
     wchar_t server[kTextSize], from[kTextSize], userName[kTextSize], password[kTextSize];
     basGetProfileString(kSection, L"SMTPServer", L"", server, kTextSize);
+    // An empty name would be looked up as this machine's own.
+    if (server[0] == L'\0') return ELK_E_INI_VALUE_EMPTY;
     basGetProfileString(kSection, L"SMTPFrom", L"", from, kTextSize);
     basGetProfileString(kSection, L"SMTPUserName", L"", userName, kTextSize);
     if (DWORD rc = storedPassword(password)) return rc;

@@ -245,6 +245,28 @@ TEST_F(Alert, SmtpSettingsThatCannotBeUsedAreReported) {
     EXPECT_EQ(server.connections(), 1);
 }
 
+// Without a server name the mail has nowhere to go: an empty name must not
+// be looked up as this machine's own (whose server would then get the mail).
+TEST_F(Alert, SmtpWithoutServerIsReported) {
+    RefusingServer server;
+    ASSERT_NE(server.port(), 0);
+    tree.setIni(L"Communication", L"SMTPPort", std::to_wstring(server.port()).c_str());
+    tree.setIni(L"Communication", L"SMTPFrom", L"alerts@example.org");
+    const wchar_t* rows[] = {/* 0 missing */ nullptr, /* 1 */ L"", /* 2 blanks, which the INI file drops */ L"   "};
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        tree.setIni(L"Communication", L"SMTPServer", rows[i]);
+        Recipients recipients{L"SMTP:admin@example.org"};
+        EXPECT_EQ(basNetAlert(recipients.head(), L"Scanner", L"Virus found", nullptr), ELK_E_INI_VALUE_EMPTY)
+            << "row " << i;
+    }
+    EXPECT_EQ(server.connections(), 0);
+    // The same settings with a server name: the mail goes out.
+    tree.setIni(L"Communication", L"SMTPServer", L"127.0.0.1");
+    Recipients recipients{L"SMTP:admin@example.org"};
+    EXPECT_EQ(basNetAlert(recipients.head(), L"Scanner", L"Virus found", nullptr), ELK_E_GENERAL);
+    EXPECT_EQ(server.connections(), 1);
+}
+
 TEST_F(Alert, SmtpPortDefaultsTo25) {
     RefusingServer server(25);
     if (server.port() != 25) GTEST_SKIP() << "cannot listen on port 25 here";
