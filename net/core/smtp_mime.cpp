@@ -30,9 +30,11 @@ std::string subjectLine(std::string_view subject, bool utf8) {
     std::string line = "Subject: ";
     if (!subject.empty()) {
         if (utf8) {
-            // One encoded word, never folded, whatever its length.
+            // One encoded word, never folded, whatever its length. CR and LF
+            // are blanked here too: decoded, they would end the subject.
             line += "=?UTF-8?b?";
-            appendBase64(reinterpret_cast<const unsigned char*>(subject.data()), subject.size(), line);
+            std::string blanked = blankLineEnds(subject);
+            appendBase64(reinterpret_cast<const unsigned char*>(blanked.data()), blanked.size(), line);
             line += "?=";
         } else {
             line += blankLineEnds(subject);

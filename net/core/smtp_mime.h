@@ -26,8 +26,8 @@ constexpr std::size_t kBase64Line = 76;
 // Base64 (standard alphabet, '=' pads, no line breaks) of n bytes appended to out.
 void appendBase64(const unsigned char* data, std::size_t n, std::string& out);
 
-// "Subject: ...\r\n": a UTF-8 subject as one encoded word; an 8-bit one as it
-// stands with CR and LF made blanks, so that it stays one header line.
+// "Subject: ...\r\n": a UTF-8 subject as one encoded word, an 8-bit one as it
+// stands; on both, CR and LF are made blanks, so that it stays one line.
 std::string subjectLine(std::string_view subject, bool utf8);
 
 // "MIME-Version" and "Content-Type" with the boundary, and the blank line.

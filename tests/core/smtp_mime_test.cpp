@@ -147,6 +147,17 @@ TEST(HeaderLines, SubjectAndMimeHeader) {
     EXPECT_EQ(subjectLine("Alert", true), "Subject: =?UTF-8?b?QWxlcnQ=?=\r\n");
     EXPECT_EQ(subjectLine("", true), "Subject: \r\n");
     EXPECT_EQ(subjectLine("a\r\nBcc: x", false), "Subject: a  Bcc: x\r\n");
+    // Decoded, an encoded word must not carry a line end either.
+    const struct {
+        const char* subject;
+        const char* line;
+    } blanked[] = {
+        /* 0 */ {"a\r\nBcc: x", "Subject: =?UTF-8?b?YSAgQmNjOiB4?=\r\n"},
+        /* 1 */ {"\nlone LF\r", "Subject: =?UTF-8?b?IGxvbmUgTEYg?=\r\n"},
+        /* 2 */ {"Gr\xc3\xbc\xc3\x9f" "e\n\n", "Subject: =?UTF-8?b?R3LDvMOfZSAg?=\r\n"},
+    };
+    for (size_t i = 0; i < std::size(blanked); ++i)
+        EXPECT_EQ(subjectLine(blanked[i].subject, true), blanked[i].line) << "row " << i;
     std::string longSubject(200, 's');
     std::string line = subjectLine(longSubject, true);
     EXPECT_EQ(line.find("\r\n"), line.size() - 2) << "an encoded word is never folded";
