@@ -85,11 +85,13 @@ DWORD sendMapiMail(const CMyPtrArray& recipients, const CMyPtrArray* attachments
     auto sendMail = bindProc<LPMAPISENDMAIL>(mapi.get(), "MAPISendMail");
     if (!logon || !logoff || !sendMail) return GetLastError();
 
-    UniqueSuiteText profileText = narrowCopy(profile ? profile : L"");
-    UniqueSuiteText passwordText = narrowCopy(password ? password : L"");
-    if (!profileText || !passwordText) return ERROR_NOT_ENOUGH_MEMORY;
+    char profileText[260], passwordText[260];
+    basU2A(profile ? profile : L"", profileText, sizeof profileText);
+    basU2A(password ? password : L"", passwordText, sizeof passwordText);
     LHANDLE session = 0;
-    if (ULONG rc = logon(0, profileText.get(), passwordText.get(), MAPI_LOGON_UI, 0, &session)) return rc;
+    ULONG rc = logon(0, profileText, passwordText, MAPI_LOGON_UI, 0, &session);
+    SecureZeroMemory(passwordText, sizeof passwordText);
+    if (rc) return rc;
 
     DWORD status;
     {

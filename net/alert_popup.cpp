@@ -83,11 +83,9 @@ DWORD sendThroughMailslot(const wchar_t* target, const wchar_t* sender, const wc
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!slot) return GetLastError();
 
-    UniqueSuiteText from = narrowCopy(sender), to = narrowCopy(target), text = narrowCopy(message);
-    if (!from || !to || !text) return ERROR_NOT_ENOUGH_MEMORY;
     std::string datagram;
     try {
-        datagram = messengerDatagram(from.get(), to.get(), text.get());
+        datagram = messengerDatagram(ansiCopy(sender), ansiCopy(target), ansiCopy(message));
     } catch (const std::bad_alloc&) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }

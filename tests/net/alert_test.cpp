@@ -316,6 +316,18 @@ TEST_F(Alert, SendMapiMailTakesListsAndThePasswordAsGiven) {
     EXPECT_EQ(mapiCalls(), "");
 }
 
+// The log-on gets the profile and password in the ANSI code page, each cut
+// to 259 bytes and its terminator.
+TEST_F(Alert, MapiLogonTextsAreBounded) {
+    const std::wstring profile(300, L'p'), password(300, L'd');
+    EXPECT_EQ(basSendMAPIMail(L"boss\0", L"Report", L"Text", L"\0", profile.c_str(), password.c_str()), 0u);
+    EXPECT_EQ(mapiCalls().rfind("logon ui=0 flags=1 reserved=0\nprofile=" + std::string(259, 'p') + "\npassword=" +
+                                    std::string(259, 'd') + "\nsend ",
+                                0),
+              0u)
+        << mapiCalls().substr(0, 120);
+}
+
 TEST_F(Alert, MapiWithoutSendMailFails) {
     ASSERT_TRUE(SetDllDirectoryW((kDoubles + L"\\partial").c_str()));
     SetLastError(0xdeadbeef);
