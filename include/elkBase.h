@@ -119,8 +119,11 @@ ELKAPI DWORD WINAPI basGetErrorType(DWORD code);
  * progress in the process (the call is then not made); WSANOTINITIALISED
  * (10093) when the layer is not running.
  * Test hook: the environment variable ELK_NET_WATCHDOG = "LIMIT_SECONDS,PERIOD_MS"
- * (for example "2,250"), read when the layer starts, replaces the 60 s limit
- * and the 30 s period; anything else in it is ignored. */
+ * (for example "2,250"), read when the layer starts, can only shorten the
+ * bound: a limit of 1 to 60 seconds and a period of 100 to 30000 ms, both
+ * plain decimal digits, replace the 60 s limit and the 30 s period. Any other
+ * value (out of range, signed, with blanks or other text) is ignored whole and
+ * the real times apply. */
 #define ELK_E_TCP_TABLE_FULL 10055u /* WSAENOBUFS: no free watchdog slot */
 struct sockaddr;
 ELKAPI DWORD WINAPI tcpConnect(UINT_PTR socket, const struct sockaddr* address, int addressLength);

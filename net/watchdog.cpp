@@ -13,8 +13,21 @@ namespace {
 
 constexpr DWORD kLimitMs = 60 * 1000;
 constexpr DWORD kPeriodMs = 30 * 1000;
-// Ages beyond half the tick counter's range would read as young again.
-constexpr unsigned long kMaxLimitSeconds = 0x7FFFFFFFul / 1000;
+constexpr unsigned long kMinPeriodMs = 100;
+
+// Decimal digits only (no sign, no blank) from `at` on, within [least, most];
+// `at` is left after the digits.
+bool boundedNumber(const wchar_t*& at, unsigned long least, unsigned long most, unsigned long* out) {
+    const wchar_t* start = at;
+    unsigned long number = 0;
+    for (; *at >= L'0' && *at <= L'9'; ++at) {
+        number = number * 10 + static_cast<unsigned long>(*at - L'0');
+        if (number > most) return false;
+    }
+    if (at == start || number < least) return false;
+    *out = number;
+    return true;
+}
 
 std::atomic<WatchTable*> g_table{nullptr};
 
@@ -57,19 +70,18 @@ void WatchTable::breakOverdue(DWORD now, DWORD limitMs, BOOL(WINAPI* cancelIo)(H
 Watchdog::Watchdog(WatchTable& table, ReleaseCode& released)
     : table_(table), released_(released), limitMs_(kLimitMs), periodMs_(kPeriodMs) {
     // Test hook: ELK_NET_WATCHDOG = "LIMIT_SECONDS,PERIOD_MS" shortens the 60 s
-    // limit and the 30 s scan period.
+    // limit and the 30 s scan period. The shipped library reads it too, so it
+    // may only shorten them, and not so far that healthy calls break or the
+    // thread spins: anything outside 1-60 s and 100-30000 ms is ignored whole.
     wchar_t value[64];
     DWORD n = GetEnvironmentVariableW(L"ELK_NET_WATCHDOG", value, ARRAYSIZE(value));
     if (n != 0 && n < ARRAYSIZE(value)) {
-        wchar_t* end = nullptr;
-        unsigned long limit = std::wcstoul(value, &end, 10);
-        if (end != value && *end == L',') {
-            const wchar_t* periodText = end + 1;
-            unsigned long period = std::wcstoul(periodText, &end, 10);
-            if (end != periodText && *end == L'\0' && period != 0) {
-                limitMs_ = static_cast<DWORD>((limit < kMaxLimitSeconds ? limit : kMaxLimitSeconds) * 1000);
-                periodMs_ = static_cast<DWORD>(period);
-            }
+        const wchar_t* at = value;
+        unsigned long limit = 0, period = 0;
+        if (boundedNumber(at, 1, kLimitMs / 1000, &limit) && *at++ == L',' &&
+            boundedNumber(at, kMinPeriodMs, kPeriodMs, &period) && *at == L'\0') {
+            limitMs_ = static_cast<DWORD>(limit * 1000);
+            periodMs_ = static_cast<DWORD>(period);
         }
     }
     // Vista and later.

@@ -149,6 +149,59 @@ TEST_F(Tcp, WatchdogBreaksSilentRecvAndAccept) {
     closesocket(listener);
 }
 
+// The shipped library reads the hook too: it may only shorten the bound, to
+// no less than 1 s and 100 ms. Each row restarts the layer with its value and
+// waits for a reply that comes after 1.5 s: a hook that was taken with a limit
+// of 1 s (or less) breaks the wait, one that was ignored leaves the real 60 s.
+TEST_F(Tcp, WatchdogHookOnlyShortensWithinLimits) {
+    const struct {
+        const wchar_t* hook;
+        bool breaks;
+    } rows[] = {
+        /* 0 the shortest bound taken */ {L"1,100", true},
+        /* 1 leading zeros */ {L"01,0100", true},
+        /* 2 a limit of 0 would break healthy calls */ {L"0,250", false},
+        /* 3 */ {L"0,1", false},
+        /* 4 a scan more often than every 100 ms */ {L"1,99", false},
+        /* 5 */ {L"1,0", false},
+        /* 6 longer than the real times */ {L"61,250", false},
+        /* 7 */ {L"1,30001", false},
+        /* 8 */ {L"4294967295,4294967295", false},
+        /* 9 */ {L"99999999999999999999,250", false},
+        /* 10 only plain digits */ {L" 1,250", false},
+        /* 11 */ {L"+1,250", false},
+        /* 12 */ {L"1,+250", false},
+        /* 13 */ {L"1, 250", false},
+        /* 14 */ {L"1,250 ", false},
+        /* 15 */ {L"1;250", false},
+        /* 16 */ {L"1", false},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        ASSERT_EQ(basFreeLibraryExt(0), 0u) << "row " << i;
+        SetEnvironmentVariableW(L"ELK_NET_WATCHDOG", rows[i].hook);
+        ASSERT_EQ(basInitLibraryExt(0), 0u) << "row " << i;
+        Pair p;
+        std::thread late([&] {
+            Sleep(1500);
+            send(p.server, "x", 1, 0);
+        });
+        char buffer[16];
+        int length = sizeof buffer;
+        ULONGLONG start = GetTickCount64();
+        DWORD rc = tcpRecv(p.client, buffer, &length, 0, 0);
+        double took = secondsSince(start);
+        late.join();
+        if (rows[i].breaks) {
+            EXPECT_TRUE(rc != 0 || length == 0) << "row " << i;
+            EXPECT_LT(took, 1.45) << "row " << i;
+        } else {
+            EXPECT_EQ(rc, 0u) << "row " << i;
+            EXPECT_EQ(length, 1) << "row " << i;
+            EXPECT_GE(took, 1.4) << "row " << i;
+        }
+    }
+}
+
 // Every slot taken by a blocked receive: the next watched call is not made.
 class TcpFullTable : public elktest::NetLibrary {
 protected:
