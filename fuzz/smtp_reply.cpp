@@ -1,6 +1,7 @@
 // Arbitrary server bytes against the SMTP client's reply reader, its EHLO
-// parsing and the whole dialogue. The first byte chooses how the bytes are cut
-// into receives and whether the client authenticates.
+// parsing, the subject's encoded words and the whole dialogue. The first byte
+// chooses how the bytes are cut into receives and whether the client
+// authenticates.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "net/core/smtp_mime.h"
 #include "net/core/smtp_reply.h"
 #include "net/core/smtp_session.h"
 
@@ -89,6 +91,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             chooseMechanism(buffer);
         }
     }
+
+    // The server's bytes as a subject: split into encoded words whatever they
+    // hold, every line of the header field within 78 characters.
+    std::string subject(reinterpret_cast<const char*>(data + 1), size - 1);
+    std::string line = subjectLine(subject, true);
+    for (std::size_t start = 0, end; (end = line.find("\r\n", start)) != std::string::npos; start = end + 2)
+        if (end - start > 78) __builtin_trap();
 
     server.rewind();
     Mail mail;

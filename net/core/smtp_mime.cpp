@@ -30,12 +30,29 @@ std::string subjectLine(std::string_view subject, bool utf8) {
     std::string line = "Subject: ";
     if (!subject.empty()) {
         if (utf8) {
-            // One encoded word, never folded, whatever its length. CR and LF
-            // are blanked here too: decoded, they would end the subject.
-            line += "=?UTF-8?b?";
+            // CR and LF are blanked here too: decoded, they would end the subject.
             std::string blanked = blankLineEnds(subject);
-            appendBase64(reinterpret_cast<const unsigned char*>(blanked.data()), blanked.size(), line);
-            line += "?=";
+            // Encoded words of at most 75 characters, one per folded line: the
+            // first within 78 after "Subject: ", each further one after its blank.
+            std::string_view rest = blanked;
+            std::size_t most = kFirstSubjectWordBytes;
+            bool first = true;
+            while (!rest.empty()) {
+                std::size_t take = std::min(most, rest.size());
+                // A word holds whole characters: never cut before a UTF-8
+                // continuation byte (unless nothing else would fit).
+                std::size_t whole = take;
+                while (whole < rest.size() && whole > 0 && (static_cast<unsigned char>(rest[whole]) & 0xC0) == 0x80)
+                    --whole;
+                if (whole > 0) take = whole;
+                if (!first) line += "\r\n ";
+                line += "=?UTF-8?b?";
+                appendBase64(reinterpret_cast<const unsigned char*>(rest.data()), take, line);
+                line += "?=";
+                rest.remove_prefix(take);
+                most = kSubjectWordBytes;
+                first = false;
+            }
         } else {
             line += blankLineEnds(subject);
         }

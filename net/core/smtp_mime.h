@@ -26,8 +26,16 @@ constexpr std::size_t kBase64Line = 76;
 // Base64 (standard alphabet, '=' pads, no line breaks) of n bytes appended to out.
 void appendBase64(const unsigned char* data, std::size_t n, std::string& out);
 
-// "Subject: ...\r\n": a UTF-8 subject as one encoded word, an 8-bit one as it
-// stands; on both, CR and LF are made blanks, so that it stays one line.
+// Bytes of the subject in each encoded word: 42 make the first line 77
+// characters long; 45 give a word of 72 (at most 75 are allowed), 46 would
+// give 76.
+constexpr std::size_t kFirstSubjectWordBytes = 42;
+constexpr std::size_t kSubjectWordBytes = 45;
+
+// "Subject: ...\r\n": a UTF-8 subject as encoded words, each of whole
+// characters, the first after "Subject: " and each further one on a folded
+// line of its own (CR LF and a blank); an 8-bit one as it stands. On both, CR
+// and LF are made blanks, so that the subject stays one header field.
 std::string subjectLine(std::string_view subject, bool utf8);
 
 // "MIME-Version" and "Content-Type" with the boundary, and the blank line.

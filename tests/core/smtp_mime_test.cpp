@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "convert/core/base64.h"
+
 #include <string>
 #include <vector>
 
@@ -158,14 +160,73 @@ TEST(HeaderLines, SubjectAndMimeHeader) {
     };
     for (size_t i = 0; i < std::size(blanked); ++i)
         EXPECT_EQ(subjectLine(blanked[i].subject, true), blanked[i].line) << "row " << i;
-    std::string longSubject(200, 's');
-    std::string line = subjectLine(longSubject, true);
-    EXPECT_EQ(line.find("\r\n"), line.size() - 2) << "an encoded word is never folded";
     EXPECT_EQ(mimeHeader(std::nullopt),
               "MIME-Version: 1.0\r\nContent-Type: multipart/mixed;\r\n"
               "\tboundary=\"----=_NextPart_tarvo!_mail_system_AA_BB_CC_DD_EE_FF\"\r\n\r\n");
     EXPECT_EQ(mimeHeader(std::string("multipart/related\r\nX: y")).substr(0, 57),
               "MIME-Version: 1.0\r\nContent-Type: multipart/related  X: y;");
+}
+
+// A long subject goes out as several encoded words, each on its own folded
+// line: every line within 78 characters, every word within 75 and of whole
+// characters, and the words together decode to the subject.
+TEST(HeaderLines, LongSubjectSplitsIntoEncodedWords) {
+    const std::string u = "\xc3\xbc", euro = "\xe2\x82\xac", clef = "\xf0\x9d\x84\x9e";
+    auto times = [](const std::string& piece, size_t n) {
+        std::string out;
+        while (n--) out += piece;
+        return out;
+    };
+    const struct {
+        std::string subject;
+        size_t words;
+    } rows[] = {
+        /* 0 the most one word takes */ {std::string(42, 's'), 1},
+        /* 1 */ {std::string(43, 's'), 2},
+        /* 2 42 + 45 */ {std::string(87, 's'), 2},
+        /* 3 */ {std::string(88, 's'), 3},
+        /* 4 a character across the first cut goes whole to the next word */ {std::string(41, 's') + u, 2},
+        /* 5 */ {std::string(40, 's') + euro + std::string(50, 't'), 3},
+        /* 6 */ {times(clef, 300), 28},
+        /* 7 1,000 bytes */ {times(u, 200) + times(euro, 200), 23},
+        /* 8 200,000 bytes */ {std::string(200000, 'x'), 4445},
+    };
+    const std::string prefix = "=?UTF-8?b?", suffix = "?=";
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const std::string line = subjectLine(rows[i].subject, true);
+        ASSERT_EQ(line.substr(0, 9), "Subject: ") << "row " << i;
+        ASSERT_EQ(line.substr(line.size() - 2), "\r\n") << "row " << i;
+        std::string decoded;
+        size_t words = 0;
+        size_t at = 9, lineStart = 0;
+        while (at < line.size()) {
+            size_t end = line.find("\r\n", at);
+            ASSERT_NE(end, std::string::npos) << "row " << i;
+            ASSERT_LE(end - lineStart, 78u) << "row " << i << " line " << words;
+            std::string word = line.substr(at, end - at);
+            ASSERT_LE(word.size(), 75u) << "row " << i << " word " << words;
+            ASSERT_EQ(word.substr(0, prefix.size()), prefix) << "row " << i << " word " << words;
+            ASSERT_EQ(word.substr(word.size() - suffix.size()), suffix) << "row " << i << " word " << words;
+            std::u16string chars(word.begin() + prefix.size(), word.end() - suffix.size());
+            std::vector<uint8_t> bytes(elk::base64DecodedBound(chars.size()));
+            elk::Base64Decoded got = elk::base64DecodeTo(chars.data(), chars.size(), bytes.data());
+            ASSERT_FALSE(got.malformed) << "row " << i << " word " << words;
+            ASSERT_GT(got.length, 0u);
+            EXPECT_NE(bytes[0] & 0xC0, 0x80) << "row " << i << " word " << words << " begins inside a character";
+            decoded.append(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(got.length));
+            ++words;
+            at = lineStart = end + 2;
+            // A further word follows on a folded line: CR LF and one blank.
+            if (at < line.size()) {
+                ASSERT_EQ(line[at], ' ') << "row " << i;
+                ++at;
+            }
+        }
+        EXPECT_EQ(decoded, rows[i].subject) << "row " << i;
+        EXPECT_EQ(words, rows[i].words) << "row " << i;
+    }
+    EXPECT_EQ(subjectLine(std::string(43, 's'), true),
+              "Subject: =?UTF-8?b?" + times("c3Nz", 14) + "?=\r\n =?UTF-8?b?cw==?=\r\n");
 }
 
 TEST(HeaderLines, AttachmentNames) {

@@ -54,6 +54,16 @@ TEST_F(RealServer, MailWithAttachments) {
     EXPECT_EQ(m.send(), 0u);
 }
 
+// A subject of almost 1,000 bytes of UTF-8: as one encoded word its line was
+// too long for the server; the script checks that it arrives intact.
+TEST_F(RealServer, LongUtf8Subject) {
+    std::wstring subject = L"long ";
+    for (int i = 0; i < 110; ++i) subject += L"\u00fc\u20ac\u2713 ";
+    subject += L"end";
+    MailFields m = mail(subject.c_str());
+    EXPECT_EQ(m.send(), 0u);
+}
+
 TEST_F(RealServer, HtmlModeWithInlineImages) {
     MailFields m = mail(L"inline images");
     m.htmlMode = 1;

@@ -116,6 +116,21 @@ TEST_F(SmtpScripted, WholeMailByteForByte) {
     EXPECT_EQ(masked, expected);
 }
 
+// A subject longer than one encoded word goes out as several, each on a
+// folded line of its own; the header fields around it stay as they were.
+TEST_F(SmtpScripted, LongSubjectIsFolded) {
+    MailFields mail;
+    mail.subject = std::wstring(50, L'A');
+    Outcome o = run(plainStart() + dataToQuit(), mail);
+    EXPECT_EQ(o.status, 0u);
+    EXPECT_NE(o.transcript.find("\r\nTo: rcpt@example.com\r\n"
+                                "Subject: =?UTF-8?b?QUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFB?=\r\n"
+                                " =?UTF-8?b?QUFBQUFBQUE=?=\r\n"
+                                "Date: "),
+              std::string::npos)
+        << o.transcript;
+}
+
 TEST_F(SmtpScripted, HtmlModeSendsInlineImages) {
     CreateDirectoryW((tree.root() + L"\\img").c_str(), nullptr);
     MailFields mail;

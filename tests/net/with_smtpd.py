@@ -100,6 +100,14 @@ def check_mails(mails, files, auth, checks):
             checks.expect(parts[1].get_payload(decode=True) == files["{12-AB}.gif"], "gif bytes")
             checks.expect(parts[2].get_payload(decode=True) == files["logo.png"], "png bytes")
 
+    long_subject = "long " + "\u00fc\u20ac\u2713 " * 110 + "end"
+    checks.expect(long_subject in found, "the long UTF-8 subject did not arrive intact")
+    if long_subject in found:
+        m, msg = found[long_subject]
+        head = m["content"].split(b"\r\n\r\n", 1)[0]
+        checks.expect(all(len(line) <= 78 for line in head.split(b"\r\n")),
+                      "a header line of the long subject's mail is over 78 characters")
+
     if auth:
         checks.expect("wrong password" not in found, "a mail with refused credentials was delivered")
 
