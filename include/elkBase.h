@@ -170,7 +170,7 @@ ELKAPI DWORD WINAPI basObtainLastServerAddress(DWORD* address);
 typedef struct SmtpMessage {
     const wchar_t* to;          /* list, required; an entry may hold several addresses separated by ';' */
     const wchar_t* from;        /* required */
-    const wchar_t* subject;     /* sent as one UTF-8 encoded word */
+    const wchar_t* subject;     /* UTF-8 encoded words, folded; CR, LF -> blank */
     const wchar_t* reserved1;   /* ignored */
     const wchar_t* reserved2;   /* ignored */
     const wchar_t* text;        /* plain-text part (UTF-8); required unless htmlMode */
