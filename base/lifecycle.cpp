@@ -118,6 +118,7 @@ class Running {
 public:
     DWORD start(DWORD flags);
     ReleaseCode& releaseCode() { return result_; }
+    CRITICAL_SECTION* soundLock() { return soundLock_ ? &soundLock_->get() : nullptr; }
 
 private:
     ReleaseCode result_;  // first: every other member reports into it
@@ -126,9 +127,6 @@ private:
     LanguageModule language_{result_};
     std::optional<CriticalSection> soundLock_;
     NetworkLayer network_{result_};
-
-public:
-    CRITICAL_SECTION* soundLock() { return soundLock_ ? &soundLock_->get() : nullptr; }
 };
 
 std::optional<Running> g_running;
