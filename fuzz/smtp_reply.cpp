@@ -1,5 +1,6 @@
 // Arbitrary server bytes against the SMTP client's reply reader, its EHLO
-// parsing, the subject's encoded words and the whole dialogue. The first byte
+// parsing, the subject's encoded words, header folding, the text part's
+// quoted-printable form and the whole dialogue. The first byte
 // chooses how the bytes are cut into receives and whether the client
 // authenticates.
 #include <algorithm>
@@ -69,6 +70,66 @@ bool holdsFinalLine(const char* bytes, std::size_t size) {
     return false;
 }
 
+bool endsWithLineEnd(const std::string& text) { return text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0; }
+
+// The longest line between CR LF pairs (a lone CR or LF counts as text).
+std::size_t longestLine(const std::string& text) {
+    std::size_t longest = 0;
+    for (std::size_t start = 0;;) {
+        std::size_t end = text.find("\r\n", start);
+        longest = std::max(longest, (end == std::string::npos ? text.size() : end) - start);
+        if (end == std::string::npos) return longest;
+        start = end + 2;
+    }
+}
+
+std::string withoutBlanks(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') out += c;
+    return out;
+}
+
+// Line ends as the client makes them: CR LF, lone CR and lone LF all CR LF.
+std::string withCrLf(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            out += "\r\n";
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Quoted-printable decoding; a malformed escape traps, since the coder
+// must never write one.
+std::string unquote(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '=') {
+            out += text[i];
+            continue;
+        }
+        if (text.compare(i, 3, "=\r\n") == 0) {
+            i += 2;
+            continue;
+        }
+        if (i + 2 >= text.size() || hexValue(text[i + 1]) < 0 || hexValue(text[i + 2]) < 0) __builtin_trap();
+        out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+        i += 2;
+    }
+    return out;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -99,6 +160,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t start = 0, end; (end = line.find("\r\n", start)) != std::string::npos; start = end + 2)
         if (end - start > 78) __builtin_trap();
 
+    // The bytes as one header line: every line within 998, nothing lost but
+    // the CR LF of the folds (and the blank after a cut that found no blank).
+    std::string field = "Subject: " + subject;
+    field.erase(std::remove_if(field.begin(), field.end(), [](char c) { return c == '\r' || c == '\n'; }),
+                field.end());
+    std::string folded = foldHeader(field + "\r\n");
+    if (!endsWithLineEnd(folded) || longestLine(folded) > kMaxLine) __builtin_trap();
+    if (withoutBlanks(folded) != withoutBlanks(field)) __builtin_trap();
+    if (field.size() <= kFoldColumn && folded != field + "\r\n") __builtin_trap();
+
+    // The bytes as a text part: quoted-printable in lines of 76 that decode to
+    // the text with its line ends made CR LF, as the 8-bit form would carry it;
+    // the 8-bit form is chosen only when all its lines fit.
+    std::string plain;
+    DataText transparent;
+    transparent.put(subject, plain);
+    transparent.finish(plain);
+    if (needsQuotedPrintable(subject) != (longestLine(plain) > kMaxLine)) __builtin_trap();
+    std::string quoted;
+    QuotedPrintable coder;
+    coder.put(subject, quoted);
+    coder.finish(quoted);
+    if (longestLine(quoted) > kQuotedLine || unquote(quoted) != withCrLf(subject)) __builtin_trap();
+    for (std::size_t at = 0; at < quoted.size(); at = quoted.find("\r\n", at) + 2) {
+        if (quoted[at] == '.') __builtin_trap();
+        if (quoted.find("\r\n", at) == std::string::npos) break;
+    }
+
     server.rewind();
     Mail mail;
     mail.envelope.from = "sender@example.com";
@@ -110,7 +199,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     mail.hostName = "client";
     mail.subject = "Subject";
     mail.subjectUtf8 = true;
-    mail.text = "text\r\n.\r\n";
+    // Long enough, the bytes go out as the text part, quoted-printable when a line is too long.
+    mail.text = size > 1000 ? subject : "text\r\n.\r\n";
     mail.html = "<p>.</p>";
     mail.attachments = {u"C:\\a.bin"};
     Session(server, mail).run();

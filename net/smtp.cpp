@@ -46,19 +46,28 @@ public:
         return tcpSend(s_, piece.data(), static_cast<int>(piece.size()), 0);
     }
 
-    std::uint32_t receive(char* at, std::size_t room, std::size_t* received) override {
-        int n = 0;
+    // One deadline for the whole reply: the socket stays in the watchdog's
+    // table from the first receive to the final line, so a server that
+    // dribbles a byte at a time is broken like a silent one.
+    std::uint32_t awaitReply(char* buffer, std::size_t size) override {
+        std::uint32_t rc = 0;
         bool broken = false;
-        DWORD rc = watched(
+        DWORD status = watched(
             s_,
             [&]() -> DWORD {
-                n = recv(s_, at, static_cast<int>(room), 0);
-                return n == SOCKET_ERROR ? WSAGetLastError() : 0;
+                rc = smtp::readReply(*this, buffer, size);
+                return 0;
             },
             &broken);
-        // A reply that never came reads as a timeout, not as the server's close.
-        if (broken && n <= 0) return kStatusTimeout;
-        if (rc) return rc;
+        if (status) return status;
+        // Whatever the receives made of the broken socket, the reply never came.
+        return broken ? kStatusTimeout : rc;
+    }
+
+    // Within awaitReply only, which watches the socket.
+    std::uint32_t receive(char* at, std::size_t room, std::size_t* received) override {
+        int n = recv(s_, at, static_cast<int>(room), 0);
+        if (n == SOCKET_ERROR) return WSAGetLastError();
         *received = static_cast<std::size_t>(n);
         return 0;
     }

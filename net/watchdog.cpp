@@ -30,6 +30,7 @@ bool boundedNumber(const wchar_t*& at, unsigned long least, unsigned long most, 
 }
 
 std::atomic<WatchTable*> g_table{nullptr};
+std::atomic<DWORD> g_limitMs{kLimitMs};
 
 }  // namespace
 
@@ -84,6 +85,7 @@ Watchdog::Watchdog(WatchTable& table, ReleaseCode& released)
             periodMs_ = static_cast<DWORD>(period);
         }
     }
+    g_limitMs.store(limitMs_);
     // Vista and later.
     cancelIo_ = bindProc<decltype(cancelIo_)>(GetModuleHandleW(L"kernel32.dll"), "CancelIoEx");
     stop_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -108,6 +110,8 @@ DWORD WINAPI Watchdog::run(void* self) {
 }
 
 void publishTable(WatchTable* table) { g_table.store(table); }
+
+DWORD watchLimitMs() { return g_limitMs.load(); }
 
 int registerCall(SOCKET socket, DWORD* status) {
     WatchTable* table = g_table.load();

@@ -74,6 +74,10 @@ private:
     UniqueHandle thread_;
 };
 
+// The watchdog's limit in milliseconds (60 s, or the test hook's shorter
+// one): other waits on the outside world are bounded by it too.
+DWORD watchLimitMs();
+
 // The table of the running network layer, or null while it is stopped.
 void publishTable(WatchTable* table);
 

@@ -92,6 +92,11 @@ void splitAddresses(std::string_view entry, std::vector<std::string>& out) {
     }
 }
 
+std::uint32_t checkAddress(std::string_view address) {
+    if (breaksPath(address)) return kStatusInvalidParameter;
+    return address.size() > kMaxAddress ? kStatusFieldTooLong : 0;
+}
+
 std::uint32_t checkEnvelope(const Envelope& e) {
     if (breaksPath(e.from) || holdsLineEnd(e.user) || holdsLineEnd(e.password)) return kStatusInvalidParameter;
     for (const std::string& address : e.recipients)

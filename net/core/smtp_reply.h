@@ -68,6 +68,11 @@ struct Envelope {
     std::string password;
 };
 
+// 0 when one recipient address can go into "RCPT TO: <...>": at most
+// kMaxAddress bytes, no '<', '>', blank or control character; otherwise
+// kStatusInvalidParameter or kStatusFieldTooLong.
+std::uint32_t checkAddress(std::string_view address);
+
 // 0 when every field fits its command line, none holds CR or LF (which
 // would let the field end its command and start another) and no address
 // holds '<', '>', a blank or a control character (which would let it add

@@ -65,7 +65,7 @@ bool Session::send(std::string_view piece) {
 
 bool Session::exchange(std::string_view command, char* reply, std::size_t size) {
     if (!command.empty() && !send(command)) return false;
-    if (std::uint32_t rc = readReply(io_, reply, size)) {
+    if (std::uint32_t rc = io_.awaitReply(reply, size)) {
         fail(rc);
         return false;
     }
@@ -175,14 +175,37 @@ bool Session::sendText(std::string_view text) {
     return true;
 }
 
+bool Session::sendQuoted(std::string_view text) {
+    QuotedPrintable coder;
+    std::string out;
+    while (!text.empty()) {
+        std::string_view piece = text.substr(0, 1024);
+        text.remove_prefix(piece.size());
+        out.clear();
+        coder.put(piece, out);
+        if (text.empty()) coder.finish(out);
+        if (!out.empty() && !send(out)) return false;
+    }
+    return true;
+}
+
+bool Session::sendPart(std::string_view header, std::string_view quotedHeader, std::string_view text) {
+    // A part goes out as it stands unless a line of it is too long for the
+    // servers; then quoted-printable, so that it still arrives unchanged.
+    bool quoted = needsQuotedPrintable(text);
+    return send(kBoundaryLine) && send(quoted ? quotedHeader : header) && (quoted ? sendQuoted(text) : sendText(text)) &&
+           send("\r\n");
+}
+
 bool Session::sendMessage() {
+    // Newest recipient first; a long list is folded after its commas.
     std::string to = "To: ";
     for (auto it = accepted_.rbegin(); it != accepted_.rend(); ++it) {
         if (it != accepted_.rbegin()) to += ", ";
         to += **it;
     }
     to += "\r\n";
-    if (!send("From: " + mail_.envelope.from + "\r\n") || !send(to) ||
+    if (!send(foldHeader("From: " + mail_.envelope.from + "\r\n")) || !send(foldHeader(to)) ||
         !send(subjectLine(mail_.subject, mail_.subjectUtf8)))
         return false;
     // The caller's own header lines: kept as they are, except that they too
@@ -190,12 +213,8 @@ bool Session::sendMessage() {
     if (mail_.headers && !sendText(*mail_.headers)) return false;
     if (!mail_.dateLine.empty() && !send(mail_.dateLine)) return false;
     if (!send(mimeHeader(mail_.contentType)) || !send(kPreamble)) return false;
-    if (!mail_.htmlMode) {
-        if (!send(kBoundaryLine) || !send(kTextPartHeader) || !sendText(mail_.text) || !send("\r\n")) return false;
-    }
-    if (mail_.html) {
-        if (!send(kBoundaryLine) || !send(kHtmlPartHeader) || !sendText(*mail_.html) || !send("\r\n")) return false;
-    }
+    if (!mail_.htmlMode && !sendPart(kTextPartHeader, kTextPartHeaderQuoted, mail_.text)) return false;
+    if (mail_.html && !sendPart(kHtmlPartHeader, kHtmlPartHeaderQuoted, *mail_.html)) return false;
     for (const std::u16string& path : mail_.attachments)
         if (!sendAttachment(path)) return false;
     return true;

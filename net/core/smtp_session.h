@@ -50,6 +50,9 @@ public:
     virtual std::uint32_t send(std::string_view piece) = 0;
     // Null when the file cannot be opened: it is then left out.
     virtual std::unique_ptr<AttachmentFile> open(std::u16string_view path) = 0;
+    // Reads one whole reply into buffer (as readReply does). The socket's
+    // transport bounds the whole wait, not each receive.
+    virtual std::uint32_t awaitReply(char* buffer, std::size_t size) { return readReply(*this, buffer, size); }
     // A file name as 8-bit text for its part header.
     virtual std::string narrow(std::u16string_view text) = 0;
     // Told of every change of the dialogue's state, in order, so that a
@@ -89,6 +92,8 @@ private:
     void step();
     bool sendMessage();
     bool sendText(std::string_view text);
+    bool sendQuoted(std::string_view text);
+    bool sendPart(std::string_view header, std::string_view quotedHeader, std::string_view text);
     bool sendAttachment(const std::u16string& path);
 
     Transport& io_;

@@ -250,4 +250,164 @@ TEST(HeaderLines, AttachmentNames) {
     EXPECT_EQ(hostile.find("\r\n.\r\n"), std::string::npos);
 }
 
+// Folding: every line within 78 where a blank allows, never over 998, and
+// unfolding (taking out each CR LF that a blank follows) gives the line back.
+std::string unfold(std::string folded) {
+    std::string out;
+    for (size_t i = 0; i < folded.size(); ++i) {
+        if (folded.compare(i, 3, "\r\n ") == 0 || folded.compare(i, 3, "\r\n\t") == 0) {
+            ++i;
+            continue;
+        }
+        out += folded[i];
+    }
+    return out;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find("\r\n", at);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+
+TEST(HeaderFolding, LinesWithinLimitsAndUnfoldedUnchanged) {
+    std::string to = "To: ";
+    for (int i = 0; i < 70; ++i) to += (i ? ", " : "") + std::string("recipient") + std::to_string(1000 + i) + "@x.example";
+    const struct {
+        std::string line;     // without CR LF
+        size_t longest;       // the longest line folding may leave
+        bool unchanged;       // already fits: comes back byte for byte
+    } rows[] = {
+        /* 0 */ {"Subject: short", 78, true},
+        /* 1 exactly 78 */ {"Subject: " + std::string(69, 'a'), 78, true},
+        /* 2 */ {to, 78, false},
+        /* 3 one word longer than 78: alone on its line */
+        {"Subject: " + std::string(200, 'w') + " tail", 201, false},
+        /* 4 a tab-led continuation keeps its tab */ {"\tname=\"" + std::string(90, 'n') + "\"", 98, true},
+        /* 5 blanks at the end are no place to fold */ {"X:" + std::string(77, 'x') + "     ", 84, true},
+        /* 6 a run of blanks is never split into a line of its own */
+        {"Subject: a" + std::string(100, ' ') + "b", 101, false},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        std::string folded = foldHeader(rows[i].line + "\r\n");
+        ASSERT_GE(folded.size(), 2u);
+        EXPECT_EQ(folded.substr(folded.size() - 2), "\r\n") << "row " << i;
+        EXPECT_EQ(unfold(folded), rows[i].line + "\r\n") << "row " << i;
+        if (rows[i].unchanged) EXPECT_EQ(folded, rows[i].line + "\r\n") << "row " << i;
+        for (const std::string& line : linesOf(folded)) {
+            EXPECT_LE(line.size(), rows[i].longest) << "row " << i << ": " << line;
+            EXPECT_NE(line.find_first_not_of(" \t"), std::string::npos) << "row " << i << ": a line of blanks";
+        }
+    }
+    // The recipients go one after another, a line holding as many as fit.
+    std::vector<std::string> lines = linesOf(foldHeader(to + "\r\n"));
+    EXPECT_EQ(lines[0], "To: recipient1000@x.example, recipient1001@x.example, recipient1002@x.example,");
+    EXPECT_EQ(lines[1], " recipient1003@x.example, recipient1004@x.example, recipient1005@x.example,");
+}
+
+TEST(HeaderFolding, RunsWithoutBlanksAreCutWithin998) {
+    // 2,000 bytes of two-byte characters: cut between characters only.
+    std::string utf8;
+    for (int i = 0; i < 1000; ++i) utf8 += "\xC3\xBC";
+    std::string folded = foldHeader("Subject:" + utf8 + "\r\n");
+    std::vector<std::string> lines = linesOf(folded);
+    ASSERT_EQ(lines.size(), 3u);
+    std::string joined;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_LE(lines[i].size(), 998u);
+        if (i > 0) {
+            ASSERT_EQ(lines[i][0], ' ');
+            EXPECT_NE(static_cast<unsigned char>(lines[i][1]) & 0xC0, 0x80u) << "cut inside a character";
+        }
+        joined += i > 0 ? lines[i].substr(1) : lines[i];
+    }
+    EXPECT_EQ(joined, "Subject:" + utf8);
+    // Part headers and the MIME header fold too; a short one is kept as it is.
+    EXPECT_EQ(attachmentHeader("a.bin"), "Content-Type: application/octet-stream;\r\n\tname=\"a.bin\"\r\n"
+                                         "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment;\r\n"
+                                         "\tfilename=\"a.bin\"\r\n\r\n");
+    for (const std::string& line : linesOf(attachmentHeader(std::string(60, 'n') + " " + std::string(60, 'm'))))
+        EXPECT_LE(line.size(), 78u) << line;
+    for (const std::string& line : linesOf(subjectLine(std::string(300, 'x') + " " + std::string(300, 'y'), false)))
+        EXPECT_LE(line.size(), 301u) << line;
+}
+
+std::string qpEncode(std::string_view text, size_t piece = 1024) {
+    QuotedPrintable coder;
+    std::string out;
+    while (!text.empty()) {
+        coder.put(text.substr(0, piece), out);
+        text.remove_prefix(std::min(piece, text.size()));
+    }
+    coder.finish(out);
+    return out;
+}
+
+// RFC 2045 decoding, the way a mail reader undoes it.
+std::string unquote(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '=') {
+            out += text[i];
+            continue;
+        }
+        if (text.compare(i, 3, "=\r\n") == 0) {
+            i += 2;
+            continue;
+        }
+        out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+        i += 2;
+    }
+    return out;
+}
+
+TEST(QuotedPrintable, EncodesWhatCannotGoAsItStands) {
+    const struct {
+        std::string text, expected;
+    } rows[] = {
+        /* 0 */ {"plain text", "plain text"},
+        /* 1 */ {"a=b", "a=3Db"},
+        /* 2 blank before a line end, and at the end */ {"a \r\nb\t", "a=20\r\nb=09"},
+        /* 3 lone CR and LF become CR LF */ {"a\rb\nc\r", "a\r\nb\r\nc\r\n"},
+        /* 4 a leading dot */ {".\r\n.x", "=2E\r\n=2Ex"},
+        /* 5 UTF-8 and controls */ {"\xC3\xBC\x01", "=C3=BC=01"},
+        /* 6 soft break at 76 with the '=' */ {std::string(80, 'a'), std::string(75, 'a') + "=\r\n" + "aaaaa"},
+        /* 7 an encoded byte is never split */ {std::string(74, 'a') + "=", std::string(74, 'a') + "=\r\n=3D"},
+        /* 8 a dot after a soft break */ {std::string(75, 'a') + ".", std::string(75, 'a') + "=\r\n=2E"},
+        /* 9 a blank before a soft break stays */ {std::string(74, 'a') + " b", std::string(74, 'a') + " =\r\nb"},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) EXPECT_EQ(qpEncode(rows[i].text), rows[i].expected) << "row " << i;
+}
+
+TEST(QuotedPrintable, RoundTripInLinesOf76WhateverThePieces) {
+    std::string text = std::string(5000, 'x') + " \t\r\n.\r\n" + std::string(300, '=') + "\n\xE2\x82\xAC end ";
+    std::string expected = std::string(5000, 'x') + " \t\r\n.\r\n" + std::string(300, '=') + "\r\n\xE2\x82\xAC end ";
+    for (size_t piece : {size_t{1}, size_t{7}, size_t{1024}}) {
+        std::string out = qpEncode(text, piece);
+        EXPECT_EQ(out, qpEncode(text)) << "piece " << piece;
+        EXPECT_EQ(unquote(out), expected) << "piece " << piece;
+        for (const std::string& line : linesOf(out)) {
+            EXPECT_LE(line.size(), 76u);
+            EXPECT_FALSE(!line.empty() && line[0] == '.') << "a line that begins with '.'";
+            EXPECT_FALSE(!line.empty() && (line.back() == ' ' || line.back() == '\t')) << "a blank at a line end";
+        }
+    }
+}
+
+TEST(QuotedPrintable, OnlyPartsWithOverlongLines) {
+    EXPECT_FALSE(needsQuotedPrintable(""));
+    EXPECT_FALSE(needsQuotedPrintable(std::string(998, 'a') + "\r\n" + std::string(998, 'b')));
+    EXPECT_TRUE(needsQuotedPrintable(std::string(999, 'a')));
+    // A leading dot is doubled on the wire.
+    EXPECT_FALSE(needsQuotedPrintable("." + std::string(996, 'a')));
+    EXPECT_TRUE(needsQuotedPrintable("x\n." + std::string(997, 'a')));
+    // Any of the three line ends ends a line; CR LF counts once.
+    EXPECT_FALSE(needsQuotedPrintable(std::string(998, 'a') + "\r" + std::string(998, 'a') + "\n" + std::string(998, 'a')));
+}
+
 }  // namespace
