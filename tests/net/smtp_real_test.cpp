@@ -54,13 +54,32 @@ TEST_F(RealServer, MailWithAttachments) {
     EXPECT_EQ(m.send(), 0u);
 }
 
-// A subject of almost 1,000 bytes of UTF-8: as one encoded word its line was
+// A subject of over 1,000 bytes of UTF-8: as one encoded word its line was
 // too long for the server; the script checks that it arrives intact.
 TEST_F(RealServer, LongUtf8Subject) {
     std::wstring subject = L"long ";
-    for (int i = 0; i < 110; ++i) subject += L"\u00fc\u20ac\u2713 ";
+    for (int i = 0; i < 111; ++i) subject += L"\u00fc\u20ac\u2713 ";
     subject += L"end";
     MailFields m = mail(subject.c_str());
+    EXPECT_EQ(m.send(), 0u);
+}
+
+// 200 recipients: the To line they make is folded, one line unfolded it
+// would be far beyond what the server takes.
+TEST_F(RealServer, TwoHundredRecipients) {
+    MailFields m = mail(L"two hundred recipients");
+    m.to.clear();
+    for (int i = 0; i < 200; ++i) m.to += L"recipient" + std::to_wstring(1000 + i) + L"@example.com" + (i % 2 ? L'\0' : L';');
+    EXPECT_EQ(m.send(), 0u);
+}
+
+// A text line of 10,000 characters goes out quoted-printable and arrives as
+// it was written.
+TEST_F(RealServer, TenThousandCharacterLine) {
+    MailFields m = mail(L"ten thousand characters");
+    m.text = L"short line\r\n";
+    for (int i = 0; i < 1000; ++i) m.text += L"0123456\u00fc. ";
+    m.text += L"\r\n.\r\nend = ";
     EXPECT_EQ(m.send(), 0u);
 }
 

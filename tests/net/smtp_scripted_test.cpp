@@ -1,5 +1,6 @@
 // The SMTP client against a scripted server: the dialogue on the wire
 // compared with the expected transcript, and the failures of each step.
+#include <algorithm>
 #include <regex>
 
 #include "tests/net/loopback.h"
@@ -127,6 +128,67 @@ TEST_F(SmtpScripted, LongSubjectIsFolded) {
                                 "Subject: =?UTF-8?b?QUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFB?=\r\n"
                                 " =?UTF-8?b?QUFBQUFBQUE=?=\r\n"
                                 "Date: "),
+              std::string::npos)
+        << o.transcript;
+}
+
+// The header lines of the mail, unfolded: each CR LF that a blank follows taken out.
+std::vector<std::string> headerOf(const std::string& transcript, std::vector<std::string>* physical = nullptr) {
+    size_t start = transcript.find("DATA\r\n") + 6, end = transcript.find("\r\n\r\n", start);
+    std::vector<std::string> lines;
+    for (size_t at = start; at < end + 2;) {
+        size_t next = transcript.find("\r\n", at);
+        std::string line = transcript.substr(at, next - at);
+        if (physical) physical->push_back(line);
+        if (!lines.empty() && (line[0] == ' ' || line[0] == '\t'))
+            lines.back() += line;
+        else
+            lines.push_back(line);
+        at = next + 2;
+    }
+    return lines;
+}
+
+// 70 recipients of 24 characters: one To line would be 1,672 bytes, which
+// servers refuse; it is folded after its commas into lines of at most 78.
+TEST_F(SmtpScripted, ManyRecipientsFoldTheToLine) {
+    MailFields mail;
+    mail.to.clear();
+    Script script = {S::send("220 hi\r\n"), S::line(), S::send("250 hello\r\n"), S::line(), S::send("250 ok\r\n")};
+    std::string to = "To: ";
+    for (int i = 0; i < 70; ++i) {
+        std::wstring address = L"recipient" + std::to_wstring(1000 + i) + L"@x.example";
+        mail.to += address + L'\0';
+        script.push_back(S::line());
+        script.push_back(S::send("250 ok\r\n"));
+        to.insert(4, std::string(address.begin(), address.end()) + (i ? ", " : ""));
+    }
+    Outcome o = run(script + dataToQuit(), mail);
+    EXPECT_EQ(o.status, 0u);
+    std::vector<std::string> physical;
+    std::vector<std::string> header = headerOf(o.transcript, &physical);
+    EXPECT_NE(std::find(header.begin(), header.end(), to), header.end()) << o.transcript;
+    for (const std::string& line : physical) EXPECT_LE(line.size(), 78u) << line;
+}
+
+// A part with a line over 998 bytes goes quoted-printable, declared so; a
+// line of exactly 998 keeps the part as it is.
+TEST_F(SmtpScripted, OverlongLinesGoQuotedPrintable) {
+    MailFields mail;
+    mail.text = std::wstring(998, L'a') + L"\r\nb";
+    mail.html = L"<p>" + std::wstring(1000, L'h') + L" </p> ";
+    Outcome o = run(plainStart() + dataToQuit(), mail);
+    EXPECT_EQ(o.status, 0u);
+    EXPECT_NE(o.transcript.find(B + "Content-Type: text/plain;\r\n\tcharset=\"utf-8\"\r\n"
+                                    "Content-Transfer-Encoding: 8bit\r\n\r\n" +
+                                std::string(998, 'a') + "\r\nb\r\n" + B),
+              std::string::npos);
+    std::string html = "<p>" + std::string(72, 'h') + "=\r\n";
+    for (int i = 0; i < 12; ++i) html += std::string(75, 'h') + "=\r\n";
+    html += std::string(28, 'h') + " </p>=20";
+    EXPECT_NE(o.transcript.find(B + "Content-Type: text/html;\r\n\tcharset=\"utf-8\"\r\n"
+                                    "Content-Transfer-Encoding: quoted-printable\r\n\r\n" +
+                                html + "\r\n" + "------=_NextPart"),
               std::string::npos)
         << o.transcript;
 }
@@ -277,6 +339,12 @@ TEST_F(SmtpScripted, UnexpectedReplyEndsTheDialogue) {
     }
 }
 
+std::vector<std::string> dribble(const std::string& text) {
+    std::vector<std::string> bytes;
+    for (char c : text) bytes.emplace_back(1, c);
+    return bytes;
+}
+
 TEST_F(SmtpScripted, BrokenConversations) {
     MailFields ehloMail;
     ehloMail.userName = L"user";
@@ -301,6 +369,8 @@ TEST_F(SmtpScripted, BrokenConversations) {
         {{}, MailFields{}, ELK_E_SMTP_TIMEOUT, 4.5},
         /* 5 silent after the greeting */
         {{S::send("220 hi\r\n"), S::line()}, MailFields{}, ELK_E_SMTP_TIMEOUT, 4.5},
+        /* 6 a greeting a byte every 50 ms (6 s in all): the limit holds for the whole reply */
+        {{S::sendSplit(dribble("220 " + std::string(116, 'x') + "\r\n"))}, MailFields{}, ELK_E_SMTP_TIMEOUT, 4.5},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
         Outcome o = run(rows[i].script, rows[i].mail);

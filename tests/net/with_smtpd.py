@@ -100,7 +100,27 @@ def check_mails(mails, files, auth, checks):
             checks.expect(parts[1].get_payload(decode=True) == files["{12-AB}.gif"], "gif bytes")
             checks.expect(parts[2].get_payload(decode=True) == files["logo.png"], "png bytes")
 
-    long_subject = "long " + "\u00fc\u20ac\u2713 " * 110 + "end"
+    many = [f"recipient{1000 + i}@example.com" for i in range(200)]
+    checks.expect("two hundred recipients" in found, "the mail to 200 recipients did not arrive")
+    if "two hundred recipients" in found:
+        m, msg = found["two hundred recipients"]
+        checks.expect(m["rcpt"] == many, f"envelope of the 200: {len(m['rcpt'])} recipients")
+        checks.expect([a.addr_spec for a in msg["to"].addresses] == many[::-1], "To: of the 200, newest first")
+        head = m["content"].split(b"\r\n\r\n", 1)[0]
+        checks.expect(max(len(line) for line in head.split(b"\r\n")) <= 78, "a header line of the 200 is over 78")
+
+    long_line = "0123456\u00fc. " * 1000
+    checks.expect("ten thousand characters" in found, "the mail with a 10,000-character line did not arrive")
+    if "ten thousand characters" in found:
+        m, msg = found["ten thousand characters"]
+        text = next(iter(msg.iter_parts()))
+        checks.expect(text["Content-Transfer-Encoding"] == "quoted-printable",
+                      f"long line's part declared {text['Content-Transfer-Encoding']}")
+        body = text.get_payload(decode=True).decode("utf-8")
+        checks.expect(body == "short line\r\n" + long_line + "\r\n.\r\nend = ", f"long line's text ({len(body)} chars)")
+        checks.expect(max(len(line) for line in m["content"].split(b"\r\n")) <= 998, "a line over 998 on the wire")
+
+    long_subject = "long " + "\u00fc\u20ac\u2713 " * 111 + "end"
     checks.expect(long_subject in found, "the long UTF-8 subject did not arrive intact")
     if long_subject in found:
         m, msg = found[long_subject]
