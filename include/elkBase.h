@@ -121,7 +121,8 @@ ELKAPI DWORD WINAPI basGetErrorType(DWORD code);
  * Test hook: the environment variable ELK_NET_WATCHDOG = "LIMIT_SECONDS,PERIOD_MS"
  * (for example "2,250"), read when the layer starts, can only shorten the
  * bound: a limit of 1 to 60 seconds and a period of 100 to 30000 ms, both
- * plain decimal digits, replace the 60 s limit and the 30 s period. Any other
+ * plain decimal digits, replace the 60 s limit and the 30 s period (and so
+ * the bound of the SMTP client's replies and name look-ups). Any other
  * value (out of range, signed, with blanks or other text) is ignored whole and
  * the real times apply. */
 #define ELK_E_TCP_TABLE_FULL 10055u /* WSAENOBUFS: no free watchdog slot */
@@ -144,7 +145,9 @@ ELKAPI DWORD WINAPI tcpClose(UINT_PTR socket);
 /* An address in network byte order (first number in the first byte) from four
  * dotted decimal numbers (leading zeros are decimal; after a fourth number's
  * '.' nothing is read), without a name lookup; any other text is looked up as
- * a host name: the lookup's Windows Sockets code when it fails. 87 for NULL. */
+ * a host name: the lookup's Windows Sockets code when it fails, 1460 when it
+ * has not answered within the watchdog's limit (it runs on a thread of its
+ * own; the reverse look-up of basAddress2String is not bounded). 87 for NULL. */
 ELKAPI DWORD WINAPI basString2Address(DWORD* address, const char* text);
 /* The host name of the address, or its dotted form when it has none, in at
  * most capacity characters; the buffer's last character is always the
@@ -166,6 +169,21 @@ ELKAPI DWORD WINAPI basObtainLastServerAddress(DWORD* address);
  * sent as CR LF and a line that begins with '.' gets one more, so nothing but
  * the client's own end can end the data; header values made from the fields
  * (an 8-bit subject, contentType, file names) cannot leave their line.
+ * Every header line the client writes is folded before a blank to at most
+ * 78 characters where a blank allows it (the To line after its commas) and
+ * never goes over 998: a run of more than 998 without a blank (only an 8-bit
+ * subject or a contentType can have one) is cut and goes on after an added
+ * blank. The caller's own header lines go out as they are. A text or HTML
+ * part with a line longer than 998 bytes on the wire goes out
+ * quoted-printable, declared so, and arrives unchanged; every other part as
+ * it stands (8bit).
+ * Waits on the outside world: each reply has one deadline for the whole
+ * reply, the watchdog's (60-90 s, ELK_E_SMTP_TIMEOUT), however slowly its
+ * bytes come; the server's name is looked up on a thread of its own within
+ * the watchdog's limit (60 s: ELK_E_SMTP_TIMEOUT), and a look-up that answers
+ * later ends on that thread unseen. Reading an attachment (a file on a
+ * network share can stall) is not bounded: the system offers no time limit
+ * for a synchronous file read.
  * Attachments are streamed: memory use does not grow with their size. */
 typedef struct SmtpMessage {
     const wchar_t* to;          /* list, required; an entry may hold several addresses separated by ';' */
@@ -191,7 +209,8 @@ typedef struct SmtpMessage {
  * character, CR and LF among them, in from or an address),
  * ELK_E_SMTP_TOO_LONG (from above 240 bytes, an address above 242, userName
  * and password together above 187). Then: 11001 server not found (a server
- * text that begins with a digit must be a dotted address); the Windows Sockets
+ * text that begins with a digit must be a dotted address), ELK_E_SMTP_TIMEOUT
+ * when the name's look-up did not answer in time; the Windows Sockets
  * code of a failed socket, connect, send or receive; ELK_E_SMTP_CLOSED when
  * the server closed the connection before its final reply line;
  * ELK_E_SMTP_TIMEOUT when the watchdog broke a wait for a reply; 122 when a
