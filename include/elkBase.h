@@ -491,6 +491,63 @@ ELKAPI DWORD WINAPI basSubmitPropertyArrayToString(const SubmitProperty* records
 ELKAPI DWORD WINAPI basStringToSubmitPropertyArray(const BYTE* buffer, DWORD size, SubmitProperty** records,
                                                    INT* count);
 
+/* ---- File submission ---------------------------------------------------- */
+/* The sample of a submission: one source is read, in this order of
+ * preference: an open handle (never closed by the library), bytes in memory,
+ * or the file at path. */
+typedef struct SubmitFileInfo {
+    const wchar_t* path;        /* full path of the file, or NULL */
+    const wchar_t* displayName; /* name recorded for it; NULL or empty: path */
+    HANDLE handle;              /* an open file of the OS layer to read instead, or NULL */
+    const BYTE* data;           /* the sample in memory, or NULL */
+    ULONGLONG size;             /* its size in bytes; 0: the open file's size */
+} SubmitFileInfo;
+
+/* Submission kinds. */
+#define ELK_SUBMIT_AUTO       0u
+#define ELK_SUBMIT_MANUAL     1u
+#define ELK_SUBMIT_FALSE_ALARM 2u
+#define ELK_SUBMIT_STATISTICS 3u
+#define ELK_SUBMIT_HEURISTIC  4u
+#define ELK_SUBMIT_CRASH_DUMP 5u
+/* Submission flags: the location bits are added by the library (a bit the
+ * caller sets counts as found); the others are kept in the spool file. */
+#define ELK_SUBMIT_IN_WINDOWS       0x001u
+#define ELK_SUBMIT_IN_PROGRAM_FILES 0x002u
+#define ELK_SUBMIT_IN_PROFILE       0x004u
+#define ELK_SUBMIT_PROPERTIES_ONLY  0x100u /* no content; never stored */
+#define ELK_SUBMIT_RAW_ACCESS       0x200u /* open path through the OS layer's raw access */
+#define ELK_SUBMIT_COMPRESS_FILES   0x400u /* file properties stored gzip-compressed */
+/* Packs the sample, its hash, facts about the file, the installation and the
+ * system, and the properties into one new spool file in "spool\suspic" below
+ * the data folder, then sets the event "ozrUpdateNow.evt" when it exists.
+ * properties holds textCount value properties (text, or lengths[i] raw bytes
+ * when lengths is not NULL and lengths[i] is not 0) followed by fileCount
+ * file properties (value = the path of a file whose content is embedded).
+ * Returns 0 when the spool file was written, and also when nothing was
+ * written because the sampling filter excludes this installation, the
+ * statistics spool is full or the sample is larger than 32,000,000 bytes;
+ * 160 for a NULL info, no source without ELK_SUBMIT_PROPERTIES_ONLY, or no
+ * name; otherwise the code of the first failing step, and then no spool file
+ * is left behind. */
+ELKAPI DWORD WINAPI basSubmitFile(const SubmitFileInfo* info, const wchar_t* type, DWORD kind, DWORD flags,
+                                  DWORD textCount, const SubmitProperty* properties, const DWORD* lengths,
+                                  DWORD fileCount);
+/* Makes sure a folder exists, creating every missing level: path is the
+ * folder when the low byte of isFolder is non-zero, else a file whose folder
+ * (the part before its last '\') is meant. 0, or the code of the last
+ * creation that failed; 8 when memory runs out. */
+ELKAPI DWORD WINAPI basValidatePath(const wchar_t* path, DWORD isFolder);
+
+/* ---- Boot-time scan ----------------------------------------------------- */
+/* Each call goes through the engine loader (ozrEngLdr.dll) and its module 33.
+ * basScheduleBts passes the caller's options on unchanged. 0, 8 when no
+ * loader handle could be had, or the loader's code. */
+ELKAPI DWORD WINAPI basScheduleBts(DWORD options);
+ELKAPI DWORD WINAPI basUnscheduleBts(void);
+/* TRUE when a boot-time scan is scheduled; every failure reads as FALSE. */
+ELKAPI BOOLEAN WINAPI basIsScheduledBts(void);
+
 
 /* ---- Code pages and fonts ---- */
 /* All follow the language chosen at start-up (basGetLanguage). */
