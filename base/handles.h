@@ -82,6 +82,7 @@ inline void gdiObject(HGDIOBJ object) { DeleteObject(object); }
 inline void heap(void* block) { HeapFree(GetProcessHeap(), 0, block); }
 inline void local(HLOCAL block) { LocalFree(block); }
 inline void suiteText(char* text) { dep_strFreeString(text); }
+inline void suiteFile(HANDLE h) { dep_fsCloseFile(h); }
 template <typename I>
 void com(I* object) {
     object->Release();
@@ -103,6 +104,7 @@ using UniqueHeap = Unique<Traits<T*, close::heap>>;                  // HeapAllo
 template <typename T>
 using UniqueLocal = Unique<Traits<T, close::local>>;                 // LocalAlloc, and what the system hands out with it
 using UniqueSuiteText = Unique<Traits<char*, close::suiteText>>;     // the suite OS layer's 8-bit copies
+using UniqueSuiteFile = Unique<Traits<HANDLE, close::suiteFile, -1>>; // the suite OS layer's dep_fsOpenFile*
 template <typename I>
 using ComPtr = Unique<Traits<I*, close::com<I>>>;
 

@@ -3,5 +3,6 @@ elk_dll(elkBase OUTPUT elkBase DEF ${CMAKE_SOURCE_DIR}/elkBase.def IMPLIB DEFINE
     SOURCES ${ELK_CORE_SOURCES} ${ELK_WIN_SOURCES})
 elk_link(elkBase ozrCmnBS ozrCmnOS ozrCmnIS)
 # System libraries beyond the toolchain's defaults: printing (alerts),
-# Windows Sockets 1.1 (TCP layer and SMTP client).
-target_link_libraries(elkBase PRIVATE gdi32 wsock32)
+# Windows Sockets 1.1 (TCP layer and SMTP client), COM and the shell's
+# folders (submission).
+target_link_libraries(elkBase PRIVATE gdi32 wsock32 ole32 shell32)

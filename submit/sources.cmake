@@ -1,8 +1,15 @@
 elk_family_sources(
     CORE
         core/property_record.cpp
+        core/sampling.cpp
     WINDOWS
+        engine_info.cpp
         properties.cpp
+        sample_facts.cpp
+        spool_file.cpp
+        submit.cpp
+        validate_path.cpp
     CORE_TESTS
         property_record_test.cpp
+        sampling_test.cpp
 )
