@@ -244,6 +244,28 @@ TEST_F(Submit, HandleMemoryAndRawSources) {
     EXPECT_EQ(number({"FLAG", r["FLAG"]}), 0x200u);
 }
 
+// "PROG" from the suite's key: SetupVersion OR'd with the "major.minor" of
+// Version in the high half; nothing at all without either.
+TEST_F(Submit, ProgramVersionFromTheRegistry) {
+    SubmitFileInfo info = {nullptr, L"p", nullptr, reinterpret_cast<const BYTE*>("p"), 1};
+    basDeleteValue(HKEY_LOCAL_MACHINE, L"SetupVersion");
+    basDeleteValue(HKEY_LOCAL_MACHINE, L"Version");
+    ASSERT_EQ(basSubmitFile(&info, nullptr, 0, 0, 0, nullptr, nullptr, 0), 0u);
+    EXPECT_EQ(byTag(takeOne()).count("PROG"), 0u);
+    ASSERT_EQ(basStoreDWORDValue(HKEY_LOCAL_MACHINE, L"SetupVersion", 0x1234), 0u);
+    ASSERT_EQ(basStoreStringValue(HKEY_LOCAL_MACHINE, L"Version", L"5.3"), 0u);
+    ASSERT_EQ(basSubmitFile(&info, nullptr, 0, 0, 0, nullptr, nullptr, 0), 0u);
+    auto r = byTag(takeOne());
+    EXPECT_EQ(number({"PROG", r["PROG"]}), 0x1234u | ((5u * 256 + 3) << 16));
+    // A Version that is no "%u.%u" counts as 0.0.
+    ASSERT_EQ(basStoreStringValue(HKEY_LOCAL_MACHINE, L"Version", L"five"), 0u);
+    ASSERT_EQ(basSubmitFile(&info, nullptr, 0, 0, 0, nullptr, nullptr, 0), 0u);
+    r = byTag(takeOne());
+    EXPECT_EQ(number({"PROG", r["PROG"]}), 0x1234u);
+    basDeleteValue(HKEY_LOCAL_MACHINE, L"SetupVersion");
+    basDeleteValue(HKEY_LOCAL_MACHINE, L"Version");
+}
+
 TEST_F(Submit, BadArguments) {
     SubmitFileInfo none = {};
     EXPECT_EQ(basSubmitFile(nullptr, nullptr, 0, 0, 0, nullptr, nullptr, 0), 160u);
