@@ -17,10 +17,9 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-WINE_RUN = os.path.join(ROOT, "scripts", "wine-run.sh")
+from wine_bench import ROOT, WINE_RUN, build, install, timed, wine_env, wine_server
+
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 from smtp_server import Mailbox, Server, windows_path  # noqa: E402
 
@@ -30,53 +29,12 @@ def size_only(envelope, session):
     return len(envelope.original_content or envelope.content)
 
 
-def install(bin_dir, folder):
-    """A minimal installation: the program folder with the DLLs and the
-    English language module, the data folder with the INI file."""
-    program = os.path.join(folder, "Tarvo")
-    os.makedirs(os.path.join(program, "Data", "Logs"))
-    os.makedirs(os.path.join(program, "1033"))
-    for name in ("elkctl.exe", "elkBase.dll", "ozrCmnBS.dll", "ozrCmnOS.dll", "ozrCmnIS.dll"):
-        shutil.copy(os.path.join(bin_dir, name), program)
-    shutil.copy(os.path.join(bin_dir, "lang", "1033", "Base.dll"), os.path.join(program, "1033"))
-    with open(os.path.join(program, "Data", "Tarvo5.ini"), "w", newline="\r\n") as f:
-        f.write("[Languages]\nEngine=1033\n")
-    return program
-
-
-def timed(command, env=None):
-    """Wall time in seconds and peak resident memory in KiB (GNU time).
-    Output goes to files, not pipes: Wine's background processes inherit the
-    handles and would keep a pipe open after the program has ended."""
-    with tempfile.TemporaryDirectory() as folder:
-        report, log = os.path.join(folder, "time"), os.path.join(folder, "log")
-        with open(log, "w") as out:
-            start = time.monotonic()
-            rc = subprocess.call(["/usr/bin/time", "-o", report, "-f", "%M"] + command, env=env,
-                                 stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
-            seconds = time.monotonic() - start
-        if rc != 0:
-            sys.exit(f"failed: {' '.join(command)}\n{open(log).read()}")
-        return seconds, int(open(report).read().strip().splitlines()[-1])
-
-
 def main():
-    # The build that runs here (the i686 one wherever 32-bit code runs), or
-    # the given build folder's bin; its Wine architecture is the folder's name.
-    arch = subprocess.run([WINE_RUN, "--default-arch"], check=True, capture_output=True, text=True).stdout.strip()
-    bin_dir = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build", arch, "bin"))
-    build_name = os.path.basename(os.path.dirname(bin_dir))
-    if build_name in ("win32", "win64"):
-        arch = build_name
+    bin_dir, arch = build(sys.argv)
     if shutil.which("curl") is None:
         subprocess.run(["apt-get", "install", "-y", "-q", "curl"], check=True)
     work = tempfile.mkdtemp(prefix="elk-bench-")
-    env = dict(os.environ)
-    env.setdefault("WINEPREFIX", os.path.join(os.path.dirname(bin_dir), "wineprefix"))
-    env["WINEDEBUG"] = "-all"
-    env["WINEARCH"] = arch
-    for name in ("TARVO_PROGRAM_PATH", "TARVO_DATA_PATH", "TARVO_LOG_PATH"):
-        env.pop(name, None)
+    env = wine_env(bin_dir, arch)
     server = Server(Mailbox(size_only), data_size_limit=None).start()
     try:
         program = install(bin_dir, work)
@@ -86,8 +44,7 @@ def main():
             with open(files[mb], "wb") as f:
                 f.write(os.urandom(mb * 1024 * 1024))
         # One Wine server for the whole run, stopped at the end.
-        subprocess.call([WINE_RUN, "wineserver", "-p"], env=env, stdin=subprocess.DEVNULL,
-                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wine_server(env, "-p")
         elkctl = [WINE_RUN, os.path.join(program, "elkctl.exe"), "mail",
                   "--server", f"127.0.0.1:{server.port}", "--from", "bench@example.com",
                   "--to", "sink@example.com", "--subject", "bench", "--text", "benchmark"]
@@ -110,7 +67,7 @@ def main():
         print(f"ratio elkctl / curl: {elk_seconds / curl_seconds:.2f} "
               f"(without the start-up: {(elk_seconds - start_only) / curl_seconds:.2f})")
     finally:
-        subprocess.call([WINE_RUN, "wineserver", "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wine_server(env, "-k")
         server.stop()
         shutil.rmtree(work, ignore_errors=True)
 
