@@ -540,12 +540,18 @@ ELKAPI DWORD WINAPI basSubmitFile(const SubmitFileInfo* info, const wchar_t* typ
 ELKAPI DWORD WINAPI basValidatePath(const wchar_t* path, DWORD isFolder);
 
 /* ---- Boot-time scan ----------------------------------------------------- */
-/* Each call goes through the engine loader (ozrEngLdr.dll) and its module 33.
- * basScheduleBts passes the caller's options on unchanged. 0, 8 when no
- * loader handle could be had, or the loader's code. */
+/* Each call loads the engine loader (ozrEngLdr.dll) from the program folder,
+ * opens a handle of its own, loads the engine's boot-time scan module (33)
+ * through it, makes one request and closes the handle again; nothing is kept
+ * between calls. basScheduleBts passes the caller's options on unchanged.
+ * Both return 0, or: 8 when the loader gives no handle; the loader's code
+ * when the module does not load or the request fails; the system's code
+ * (GetLastError of the load, 126 for a missing file) when ozrEngLdr.dll
+ * cannot be loaded at all, 127 when it lacks one of the entries. */
 ELKAPI DWORD WINAPI basScheduleBts(DWORD options);
 ELKAPI DWORD WINAPI basUnscheduleBts(void);
-/* TRUE when a boot-time scan is scheduled; every failure reads as FALSE. */
+/* TRUE when a boot-time scan is scheduled; every failure, the loader's
+ * absence included, reads as FALSE. */
 ELKAPI BOOLEAN WINAPI basIsScheduledBts(void);
 
 
