@@ -31,5 +31,6 @@ int reg(int argc, wchar_t** argv);
 int password(int argc, wchar_t** argv);
 int product(int argc, wchar_t** argv);
 int codepage(int argc, wchar_t** argv);
+int bts(int argc, wchar_t** argv);
 
 }  // namespace elkctl

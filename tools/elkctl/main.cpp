@@ -60,6 +60,10 @@ const Command kCommands[] = {
      L"character set, reading direction and console code page of the\n"
      L"language; whether font FACE exists in CHARSET (default: the\n"
      L"language's) on the screen"},
+    {L"bts", elkctl::bts, L"bts schedule OPTIONS|unschedule|status",
+     L"the boot-time scan through the engine loader, with the\n"
+     L"engine's options (a 32-bit number); status exits with 1\n"
+     L"when none is scheduled"},
 };
 
 // `text` after `first`, its further lines indented to line up under the first.
