@@ -15,13 +15,13 @@ else
     echo "demo: running the x86_64 build of elkctl: this machine cannot execute 32-bit x86 programs ($wine32_reason)"
 fi
 configure_windows "$arch"
-cmake --build "$build/$arch" -j2 --target elkctl ozrCmnOS ozrCmnIS Pemx4h lang_1033 lang_1031
+cmake --build "$build/$arch" -j2 --target elkctl ozrCmnOS ozrCmnIS ozrEngLdr Pemx4h lang_1033 lang_1031
 
 demo="$build/demo/Tarvo"
 rm -rf "$build/demo"
 mkdir -p "$demo/Data/Logs" "$demo/1033" "$demo/1031"
 bin="$build/$arch/bin"
-cp "$bin"/{elkctl.exe,elkBase.dll,ozrCmnBS.dll,ozrCmnOS.dll,ozrCmnIS.dll,Pemx4h.dll} "$demo/"
+cp "$bin"/{elkctl.exe,elkBase.dll,ozrCmnBS.dll,ozrCmnOS.dll,ozrCmnIS.dll,ozrEngLdr.dll,Pemx4h.dll} "$demo/"
 cp "$bin/lang/1033/Base.dll" "$demo/1033/"
 cp "$bin/lang/1031/Base.dll" "$demo/1031/"
 printf '[Languages]\r\nEngine=1033\r\n' > "$demo/Data/Tarvo5.ini"
