@@ -1,5 +1,9 @@
 #include "net/core/alert_route.h"
 
+#include <vector>
+
+#include "net/core/smtp_reply.h"
+
 namespace elk {
 
 namespace {
@@ -13,6 +17,18 @@ size_t copyCut(std::u16string_view text, char16_t* out, size_t capacity) {
     for (size_t i = 0; i < n; ++i) out[i] = text[i];
     out[n] = u'\0';
     return n;
+}
+
+// True when the mail client would take every address it makes of this one.
+bool sendable(std::u16string_view address, SmtpNarrow narrow) {
+    std::string bytes;
+    if (!narrow(address, bytes)) return false;
+    std::vector<std::string> parts;
+    smtp::splitAddresses(bytes, parts);
+    if (parts.empty()) return false;
+    for (const std::string& part : parts)
+        if (part.empty() || smtp::checkAddress(part) != 0) return false;
+    return true;
 }
 
 }  // namespace
@@ -76,6 +92,24 @@ SmtpRecipientList::Added SmtpRecipientList::add(std::u16string_view address) {
     used_ += address.size() + 1;
     buffer_[used_] = u'\0';
     return Added::Yes;
+}
+
+bool addSmtpAddresses(std::u16string_view text, SmtpRecipientList& list, SmtpNarrow narrow) {
+    text = text.substr(0, text.find(u'\0'));
+    bool named = false;
+    while (!text.empty()) {
+        size_t semicolon = text.find(u';');
+        std::u16string_view address = text.substr(0, semicolon);
+        if (!address.empty()) {
+            named = true;
+            // Whatever the list says (duplicate, no room), the address is
+            // dealt with: a recipient left out is not a failure of the mail.
+            if (sendable(address, narrow)) static_cast<void>(list.add(address));
+        }
+        if (semicolon == std::u16string_view::npos) break;
+        text.remove_prefix(semicolon + 1);
+    }
+    return named;
 }
 
 bool applyMapiProfile(std::u16string_view address, MapiLogonText& logon) {

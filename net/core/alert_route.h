@@ -3,6 +3,7 @@
 // the MAPI log-on text.
 #pragma once
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace elk {
@@ -53,6 +54,21 @@ private:
     char16_t buffer_[kCapacity] = {};
     size_t used_ = 0;  // units of the entries with their terminators
 };
+
+// The 8-bit form the mail client gives an address: false when it cannot be had.
+using SmtpNarrow = bool (*)(std::u16string_view address, std::string& out);
+
+// Adds the addresses of one "SMTP:" text, split at each ';' as the mail client
+// splits its entries (an empty text after a final ';' ends the text), each as
+// an entry of its own. The client refuses a whole mail for one address that
+// cannot go into its RCPT TO line, so such an address is judged here, in the
+// 8-bit form `narrow` gives it (split once more at ';', which a conversion
+// may have made), and skipped: the mail goes to the others, as it does when
+// the server refuses a recipient. An address that cannot be converted, an
+// empty one, a duplicate and one the list has no room for are skipped too.
+// True when the text named an address at all (empty ones name nobody), so
+// that the caller can tell a mail to nobody from no mail asked for.
+bool addSmtpAddresses(std::u16string_view text, SmtpRecipientList& list, SmtpNarrow narrow);
 
 // Profile name and password for the MAPI log-on, at most 99 units each.
 struct MapiLogonText {

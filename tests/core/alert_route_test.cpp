@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "net/core/alert_popup.h"
 #include "net/core/alert_route.h"
@@ -86,6 +87,82 @@ TEST(SmtpRecipientList, AddsOnlyWhatFitsWithBothTerminators) {
     EXPECT_EQ(std::u16string(data + 3), std::u16string(capacity - 5, u'y'));
     EXPECT_EQ(data[capacity - 2], u'\0');
     EXPECT_EQ(data[capacity - 1], u'\0');
+}
+
+// A conversion with the traits that matter: U+00E9 takes two bytes, U+FF1B
+// becomes ';' (as a best-fit conversion may make it), U+FFFF cannot be
+// converted, and the rest is ASCII or '?'.
+bool testNarrow(std::u16string_view address, std::string& out) {
+    out.clear();
+    for (char16_t c : address) {
+        if (c == u'\uFFFF') return false;
+        if (c == u'\u00E9')
+            out += "\xC3\xA9";
+        else if (c == u'\uFF1B')
+            out += ';';
+        else
+            out += c < 0x80 ? static_cast<char>(c) : '?';
+    }
+    return true;
+}
+
+// The list's entries in order.
+std::vector<std::u16string> entries(const elk::SmtpRecipientList& list) {
+    std::vector<std::u16string> out;
+    for (const char16_t* at = list.data(); *at; at += out.back().size() + 1) out.emplace_back(at);
+    return out;
+}
+
+TEST(SmtpAddresses, EachAddressIsJudgedOnItsOwn) {
+    const std::u16string at242 = std::u16string(230, u'a') + u"@example.org";
+    const struct {
+        std::u16string text;
+        bool named;
+        std::vector<std::u16string> listed;
+    } rows[] = {
+        /* 0 */ {u"a@x;b@x", true, {u"a@x", u"b@x"}},
+        /* 1 a final ';' ends the text */ {u"a@x;", true, {u"a@x"}},
+        /* 2 an empty address names nobody */ {u"a@x;;b@x", true, {u"a@x", u"b@x"}},
+        /* 3 */ {u"", false, {}},
+        /* 4 */ {u";", false, {}},
+        /* 5 */ {u";;", false, {}},
+        /* 6 one line end among good addresses */ {u"a@x;evil@x\r\nRCPT TO:<c@x>;b@x", true, {u"a@x", u"b@x"}},
+        /* 7 */ {u"a@x\n", true, {}},
+        /* 8 */ {u"a b@x;c@x", true, {u"c@x"}},
+        /* 9 */ {u"<a@x>;a@x>;c@x", true, {u"c@x"}},
+        /* 10 */ {u"a@x\t;\x7F;c@x", true, {u"c@x"}},
+        /* 11 */ {at242, true, {at242}},
+        /* 12 */ {u"a" + at242 + u";c@x", true, {u"c@x"}},
+        /* 13 judged in bytes: 121 units, 242 bytes */ {std::u16string(121, u'\u00E9'), true,
+                                                        {std::u16string(121, u'\u00E9')}},
+        /* 14 122 units, 244 bytes */ {std::u16string(122, u'\u00E9') + u";c@x", true, {u"c@x"}},
+        /* 15 not convertible */ {u"a\uFFFF@x;c@x", true, {u"c@x"}},
+        /* 16 one address to the list, two to the client */ {u"a@x\uFF1Bb@x", true, {u"a@x\uFF1Bb@x"}},
+        /* 17 and the client's second one is judged too */ {u"a@x\uFF1B<b@x>;c@x", true, {u"c@x"}},
+        /* 18 each of the client's addresses within its line */ {u"a@x\uFF1B" + at242, true,
+                                                                 {u"a@x\uFF1B" + at242}},
+        /* 19 */ {u"a@x\uFF1B", true, {u"a@x\uFF1B"}},
+        /* 20 */ {u"\uFF1Bb@x;c@x", true, {u"c@x"}},
+        /* 21 duplicates per address, any case */ {u"a@x;b@x;A@X;B@x", true, {u"a@x", u"b@x"}},
+        /* 22 nothing after a NUL */ {std::u16string(u"a@x\0b@x", 7), true, {u"a@x"}},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        elk::SmtpRecipientList list;
+        EXPECT_EQ(elk::addSmtpAddresses(rows[i].text, list, testNarrow), rows[i].named) << "row " << i;
+        EXPECT_EQ(entries(list), rows[i].listed) << "row " << i;
+    }
+}
+
+TEST(SmtpAddresses, AcrossTextsAndBeyondTheRoom) {
+    elk::SmtpRecipientList list;
+    EXPECT_TRUE(elk::addSmtpAddresses(u"first@x;second@x", list, testNarrow));
+    EXPECT_TRUE(elk::addSmtpAddresses(u"SECOND@x;third@x", list, testNarrow));
+    const std::u16string a = std::u16string(238, u'a') + u"@x", b = std::u16string(238, u'b') + u"@x";
+    EXPECT_TRUE(elk::addSmtpAddresses(a + u";" + b, list, testNarrow));
+    // 507 of 520 used: an address of 12 units does not fit with both
+    // terminators, a shorter one after it still does.
+    EXPECT_TRUE(elk::addSmtpAddresses(u"cccccccccc@x;dd@x;eeeeeee@x;f@x", list, testNarrow));
+    EXPECT_EQ(entries(list), (std::vector<std::u16string>{u"first@x", u"second@x", u"third@x", a, b, u"dd@x", u"f@x"}));
 }
 
 TEST(MapiProfile, ProfileAndPassword) {
