@@ -240,7 +240,19 @@ typedef struct NetAlertRecipient {
  * paths, each ended by a NUL, the list by an empty entry; may be NULL) go with
  * the SMTP mail only. 87 when sender or message is NULL or empty. The SMTP
  * mail fails with ELK_E_INI_VALUE_EMPTY, without a look-up, when "SMTPServer"
- * of the section "Communication" is missing or empty. */
+ * of the section "Communication" is missing or empty.
+ * SMTP recipients: an "SMTP:" address may hold several addresses separated
+ * by ';', each a recipient of its own; the mail goes once to each address
+ * (any case). An address that smtpSendMail would refuse (after %NAME%
+ * expansion: a '<', '>', blank or control character, CR and LF among them,
+ * or more than 242 bytes as 8-bit text) is left out, and so is one beyond
+ * the room of the recipient list (520 characters, each address with its
+ * terminator, and one more); the mail goes to the others, and the result is
+ * the mail's own (0 when the server took it), as when the server refuses a
+ * recipient: a failure of the SMTP mail always means that nobody got it, so
+ * a retry cannot send it twice. When every address is left out, the SMTP
+ * mail fails with ELK_E_SMTP without a connection (an "SMTP:" text with no
+ * address at all asks for no mail). */
 ELKAPI DWORD WINAPI basNetAlert(const NetAlertRecipient* recipients, const wchar_t* sender, const wchar_t* message,
                                 const wchar_t* attachments);
 /* One mail through the system's MAPI client. recipients and attachments are

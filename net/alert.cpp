@@ -1,5 +1,6 @@
 // Network alerts: recipients collected, de-duplicated and dispatched to
 // their channels.
+#include <string>
 #include <utility>
 
 #include "base/handles.h"
@@ -25,6 +26,15 @@ UniqueHeap<wchar_t> expandedCopy(const wchar_t* text) {
     // The environment may have grown between the two calls.
     if (used == 0 || used > size) return {};
     return out;
+}
+
+// The 8-bit copy that smtpSendMail makes of each entry of its list.
+bool narrowAddress(std::u16string_view address, std::string& out) {
+    std::u16string terminated(address);
+    UniqueSuiteText copy = narrowCopy(wide(terminated.c_str()));
+    if (!copy) return false;
+    out = copy.get();
+    return true;
 }
 
 // The collected recipient texts: heap blocks, each text at most once.
@@ -64,6 +74,7 @@ struct Dispatch {
     CMyPtrArray mapi;
     MapiLogonText logon;
     DWORD result = 0;
+    bool smtpNamed = false;  // an "SMTP:" text named an address, listed or not
 
     void fail(DWORD rc) {
         if (rc) result = rc;
@@ -81,9 +92,12 @@ struct Dispatch {
             if (applyMapiProfile(r.address, logon)) basCodeStringPassword(wide(logon.password));
             break;
         case AlertChannel::Smtp:
-            // A duplicate is dropped quietly; an address without room is a
-            // recipient the mail cannot reach, and says so in the result.
-            if (smtp.add(r.address) == SmtpRecipientList::Added::NoRoom) fail(ERROR_INSUFFICIENT_BUFFER);
+            // An address left out (one the mail client would refuse, or one
+            // beyond the list's room) is not reported while the mail reaches
+            // someone, just as a recipient the server refuses is not: a
+            // failure beside a delivered mail invites a retry that sends it
+            // twice. The result is the mail's own.
+            if (addSmtpAddresses(r.address, smtp, narrowAddress)) smtpNamed = true;
             break;
         case AlertChannel::WinPopup:
             fail(sendPopup(address, basGetComputerName(), message));
@@ -129,6 +143,10 @@ DWORD WINAPI basNetAlert(const NetAlertRecipient* recipients, const wchar_t* sen
 
         if (!dispatch.smtp.empty())
             dispatch.fail(sendSmtpAlert(wide(dispatch.smtp.data()), subject, message, attachments));
+        else if (dispatch.smtpNamed)
+            // Every address was left out: the mail reaches nobody, as when the
+            // server refuses every recipient, and no connection is made.
+            dispatch.fail(ELK_E_SMTP);
         // The MAPI mail, when there is one, decides the result alone.
         if (dispatch.mapi.GetSize() > 0)
             dispatch.result = sendMapiMail(dispatch.mapi, nullptr, subject, message, wide(dispatch.logon.profile),

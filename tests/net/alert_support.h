@@ -60,7 +60,8 @@ protected:
     void TearDown() override {
         stop();
         for (const wchar_t* name : {L"ELK_NETAPI_RECORD", L"ELK_MAPI_RECORD", L"ELK_NETAPI_SEND_RESULT",
-                                    L"ELK_MAPI_LOGON_RESULT", L"ELK_MAPI_SEND_RESULT", L"ELK_TEST_HOST"})
+                                    L"ELK_MAPI_LOGON_RESULT", L"ELK_MAPI_SEND_RESULT", L"ELK_TEST_HOST",
+                                    L"ELK_TEST_RCPT"})
             SetEnvironmentVariableW(name, nullptr);
         DeleteFileW(netapiRecord.c_str());
         DeleteFileW(mapiRecord.c_str());
