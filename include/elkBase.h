@@ -252,7 +252,17 @@ typedef struct NetAlertRecipient {
  * recipient: a failure of the SMTP mail always means that nobody got it, so
  * a retry cannot send it twice. When every address is left out, the SMTP
  * mail fails with ELK_E_SMTP without a connection (an "SMTP:" text with no
- * address at all asks for no mail). */
+ * address at all asks for no mail).
+ * Waits on the outside world: the SMTP mail's are bounded as smtpSendMail
+ * says (each reply and the server's name look-up within the watchdog's
+ * limit; attachment reads are not). These are not bounded, because the
+ * system gives them no time limit and they cannot be abandoned safely: the
+ * pop-up (NetMessageBufferSend, and the open of a remote mailslot, wait as
+ * long as the network does), the printout (the spooler's calls may wait for
+ * a printer's driver or port), and the MAPI mail (MAPILogon may show the
+ * mail client's log-on dialog, and a MAPI session belongs to the thread that
+ * opened it, so it cannot be moved to a worker that could be left behind).
+ * A caller that cannot wait long calls basNetAlert on a thread of its own. */
 ELKAPI DWORD WINAPI basNetAlert(const NetAlertRecipient* recipients, const wchar_t* sender, const wchar_t* message,
                                 const wchar_t* attachments);
 /* One mail through the system's MAPI client. recipients and attachments are
