@@ -1,13 +1,15 @@
 // Recipient texts of a network alert: routing takes the address from the
 // text itself, the SMTP list stays a well-formed list of distinct entries
 // within its block, and the MAPI log-on text and mailslot name stay within
-// their buffers.
+// their buffers. The SMTP addresses as the alert adds them, one by one, are
+// each one the mail client takes.
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "net/core/alert_popup.h"
 #include "net/core/alert_route.h"
+#include "net/core/smtp_reply.h"
 
 namespace {
 
@@ -43,10 +45,33 @@ void checkList(const elk::SmtpRecipientList& list, size_t added) {
     check(list.empty() == (added == 0));
 }
 
+// A conversion that keeps ASCII, makes other units '?' and fails on U+FFFF.
+bool narrowAscii(std::u16string_view address, std::string& out) {
+    out.clear();
+    for (char16_t c : address) {
+        if (c == 0xFFFF) return false;
+        out += c < 0x80 ? static_cast<char>(c) : '?';
+    }
+    return true;
+}
+
+// Every entry of a list built by addSmtpAddresses goes into RCPT TO as it is.
+void checkAddresses(const elk::SmtpRecipientList& list) {
+    const char16_t* data = list.data();
+    for (size_t at = 0; data[at];) {
+        std::u16string_view entry(data + at);
+        std::string narrow;
+        check(narrowAscii(entry, narrow));
+        check(narrow.find(';') == std::string::npos);
+        check(elk::smtp::checkAddress(narrow) == 0);
+        at += entry.size() + 1;
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    elk::SmtpRecipientList list;
+    elk::SmtpRecipientList list, judged;
     elk::MapiLogonText logon;
     size_t added = 0;
     for (const std::u16string& text : texts(data, size)) {
@@ -60,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         if (route.channel == elk::AlertChannel::Smtp && list.add(route.address) == elk::SmtpRecipientList::Added::Yes)
             ++added;
+        if (route.channel == elk::AlertChannel::Smtp) elk::addSmtpAddresses(route.address, judged, narrowAscii);
         if (route.channel == elk::AlertChannel::MapiProfile) elk::applyMapiProfile(route.address, logon);
         check(std::u16string_view(logon.profile).size() < elk::MapiLogonText::kCapacity);
         check(std::u16string_view(logon.password).size() < elk::MapiLogonText::kCapacity);
@@ -71,5 +97,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             check(name[0] == u'\0');
     }
     checkList(list, added);
+    checkAddresses(judged);
     return 0;
 }
