@@ -15,8 +15,13 @@ foreach(t gtest gtest_main gmock gmock_main)
     target_compile_options(${t} PRIVATE -Wno-error ${ELK_SAN})
 endforeach()
 
+# The suite's portable simple coding, for the tests and fuzzers of what the
+# core reads and writes coded (the DLL calls the suite's library instead).
+add_library(suitecode STATIC ${CMAKE_SOURCE_DIR}/suite/ozrCmnIS/simplecode.cpp)
+target_link_libraries(suitecode PUBLIC elkcore)
+
 add_executable(core_tests ${ELK_CORE_TESTS})
-target_link_libraries(core_tests PRIVATE elkcore gmock_main)
+target_link_libraries(core_tests PRIVATE elkcore suitecode gmock_main)
 add_test(NAME native/core COMMAND core_tests)
 
 # A libFuzzer target over the core, with a short run as a test: a fixed seed,

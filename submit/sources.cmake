@@ -2,6 +2,9 @@ elk_family_sources(
     CORE
         core/property_record.cpp
         core/sampling.cpp
+        core/spool_reader.cpp
+        core/spool_text.cpp
+        core/spool_writer.cpp
     WINDOWS
         engine_info.cpp
         properties.cpp
@@ -12,4 +15,5 @@ elk_family_sources(
     CORE_TESTS
         property_record_test.cpp
         sampling_test.cpp
+        spool_reader_test.cpp
 )
