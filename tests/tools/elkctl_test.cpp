@@ -38,6 +38,10 @@ const std::string kUsage[] = {
     /* 14 */ "usage: elkctl base64 encode|decode TEXT\n",
     /* 15 */ "usage: elkctl encode TEXT\n",
     /* 16 */ "usage: elkctl decode TEXT\n",
+    /* 17 */ "usage: elkctl spool list [FOLDER]\n"
+             "              spool show FILE [--extract DIR]\n",
+    /* 18 */ "usage: elkctl submit FILE [--type T] [--kind K] [--flags F] [--prop TAG=TEXT]...\n"
+             "                     [--file-prop TAG=PATH]...\n",
 };
 
 TEST(ElkctlUsage, MisuseShowsTheCommandsOwnUsage) {
@@ -80,6 +84,13 @@ TEST(ElkctlUsage, MisuseShowsTheCommandsOwnUsage) {
         /* 31 */ {L"base64 frob x", 14, ""},
         /* 32 */ {L"encode", 15, ""},
         /* 33 */ {L"decode a b", 16, ""},
+        /* 34 */ {L"spool", 17, ""},
+        /* 35 */ {L"spool frob", 17, ""},
+        /* 36 */ {L"spool list a b", 17, ""},
+        /* 37 */ {L"spool show", 17, ""},
+        /* 38 */ {L"spool show f --extract", 17, "elkctl: --extract needs a folder\n"},
+        /* 39 */ {L"spool show f --into d", 17, "elkctl: unknown option --into\n"},
+        /* 40 */ {L"submit", 18, ""},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         Outcome run = elkctl(cases[i].arguments);

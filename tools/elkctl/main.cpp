@@ -64,6 +64,16 @@ const Command kCommands[] = {
      L"the boot-time scan through the engine loader, with the\n"
      L"engine's options (a 32-bit number); status exits with 1\n"
      L"when none is scheduled"},
+    {L"spool", elkctl::spool, L"spool list [FOLDER]\nspool show FILE [--extract DIR]",
+     L"the submission spool's files (default folder: spool\\suspic\n"
+     L"below the data folder), one a line; or every record of one\n"
+     L"file decoded, its hash checked against its content, and\n"
+     L"with --extract the content and embedded files written to DIR"},
+    {L"submit", elkctl::submit,
+     L"submit FILE [--type T] [--kind K] [--flags F] [--prop TAG=TEXT]...\n"
+     L"       [--file-prop TAG=PATH]...",
+     L"a file into the submission spool (kind 1, manual, unless\n"
+     L"given), with text properties and embedded files"},
 };
 
 // `text` after `first`, its further lines indented to line up under the first.
