@@ -14,6 +14,7 @@
 
 #include "base/suite/ozrCmnIS.h"
 #include "include/elkBase.h"
+#include "submit/core/spool_reader.h"
 #include "support/files.h"
 #include "support/library.h"
 
@@ -21,44 +22,41 @@ namespace {
 
 using namespace std::string_literals;
 
-struct Record {
-    std::string tag;
-    std::string data;
+// A spool file read back with the spool's reader: each record's bytes (value
+// records) and, for content, what decoding gives.
+struct Spool {
+    std::vector<std::string> tags;
+    std::map<std::string, std::string> raw, plain;
 };
 
-// The records of a spool file; a file that breaks the layout fails the test.
-std::vector<Record> recordsOf(const std::string& bytes) {
-    std::vector<Record> records;
-    EXPECT_EQ(bytes.substr(0, 4), "\xA1\xA5\x70\x00"s);
-    for (size_t at = 4; at < bytes.size();) {
-        if (bytes.size() - at < 8) {
-            ADD_FAILURE() << "a record header cut at " << at;
-            break;
+Spool spoolOf(const std::string& bytes) {
+    Spool spool;
+    elk::submit::MemorySource source(bytes);
+    elk::submit::SpoolReader reader(source);
+    EXPECT_TRUE(reader.start()) << reader.fault().message;
+    auto decoder = [](unsigned char* block, size_t n) { return cyphSimpleCode(block, static_cast<DWORD>(n), 0, 0); };
+    elk::submit::SpoolRecord record;
+    while (reader.next(record)) {
+        spool.tags.push_back(record.tag);
+        if (record.length <= elk::submit::kMaxValueRecord) reader.bytes(record, spool.raw[record.tag]);
+        elk::submit::SpoolForm form = elk::submit::formOf(record.tag);
+        if (form == elk::submit::SpoolForm::Content ||
+            (form == elk::submit::SpoolForm::Property && !reader.isWideText(record))) {
+            std::string& plain = spool.plain[record.tag];
+            EXPECT_TRUE(reader.content(record, decoder, [&](const unsigned char* block, size_t n) {
+                plain.append(reinterpret_cast<const char*>(block), n);
+                return true;
+            })) << reader.fault().message;
         }
-        uint32_t length;
-        std::memcpy(&length, bytes.data() + at + 4, 4);
-        if (bytes.size() - at - 8 < length) {
-            ADD_FAILURE() << "a record's data cut at " << at;
-            break;
-        }
-        records.push_back({bytes.substr(at, 4), bytes.substr(at + 8, length)});
-        at += 8 + length;
     }
-    return records;
+    EXPECT_FALSE(reader.failed()) << reader.fault().message;
+    return spool;
 }
 
-std::string decoded(std::string data) {
-    for (size_t at = 0; at < data.size(); at += 65536) {
-        DWORD n = static_cast<DWORD>(std::min<size_t>(65536, data.size() - at));
-        cyphSimpleCode(reinterpret_cast<BYTE*>(&data[at]), n, 0, 0);
-    }
-    return data;
-}
-
-uint32_t number(const Record& r) {
-    EXPECT_EQ(r.data.size(), 4u) << r.tag;
+uint32_t number(const std::string& data) {
+    EXPECT_EQ(data.size(), 4u);
     uint32_t v = 0;
-    std::memcpy(&v, r.data.data(), std::min<size_t>(4, r.data.size()));
+    std::memcpy(&v, data.data(), std::min<size_t>(4, data.size()));
     return v;
 }
 
@@ -104,17 +102,17 @@ protected:
         FindClose(find);
         return names;
     }
-    // The one spool file written by the call, taken away, as records.
-    std::vector<Record> takeOne() {
+    // The one spool file written by the call, taken away, read back.
+    Spool takeOne() {
         std::vector<std::wstring> names = spoolFiles();
         EXPECT_EQ(names.size(), 1u);
         EXPECT_TRUE(spoolFiles(L".partial").empty());
         if (names.size() != 1) return {};
         std::wstring path = spool + L"\\" + names[0];
-        std::vector<Record> records = recordsOf(elktest::readFile(path));
+        Spool read = spoolOf(elktest::readFile(path));
         lastName = names[0];
         DeleteFileW(path.c_str());
-        return records;
+        return read;
     }
     std::wstring file(const wchar_t* name, const std::string& bytes) {
         std::wstring path = tree.root() + L"\\" + name;
@@ -124,18 +122,6 @@ protected:
 
     std::wstring spool, lastName;
 };
-
-std::map<std::string, std::string> byTag(const std::vector<Record>& records) {
-    std::map<std::string, std::string> out;
-    for (const Record& r : records) out[r.tag] = r.data;
-    return out;
-}
-
-std::vector<std::string> tagsOf(const std::vector<Record>& records) {
-    std::vector<std::string> tags;
-    for (const Record& r : records) tags.push_back(r.tag);
-    return tags;
-}
 
 // A file from its path, two coding blocks and a bit: every record in its
 // order, the content decoded block by block, its hash, and the properties.
@@ -156,43 +142,42 @@ TEST_F(Submit, FromAPathEveryRecordInOrder) {
     SubmitFileInfo info = {path.c_str(), nullptr, nullptr, nullptr, 0};
     ASSERT_EQ(basSubmitFile(&info, L"scanner", 1, 0x8000, 3, props, lengths, 2), 0u);
 
-    std::vector<Record> records = takeOne();
+    Spool s = takeOne();
     std::vector<std::string> expected = {"NAME", "SIZE", "HTYP", "HASH", "TYPE", "GUID", "O/S ", "UNID", "STMP",
                                          "STCH", "STCT", "STLA", "DATE", "FLAG", "STYP", "NOTE", "BYTE", "FILE", "DATA"};
-    ASSERT_EQ(tagsOf(records), expected);
-    auto r = byTag(records);
-    EXPECT_EQ(r["NAME"], wideBytes(path));
-    EXPECT_EQ(number({"SIZE", r["SIZE"]}), content.size());
-    EXPECT_EQ(r["HTYP"], "SHA256");
-    EXPECT_EQ(r["HASH"], sha256(content));
-    EXPECT_EQ(r["TYPE"], wideBytes(L"scanner"));
-    EXPECT_EQ(r["GUID"], "01234567-89AB-CDEF-0123-456789ABCDEF");
+    ASSERT_EQ(s.tags, expected);
+    EXPECT_EQ(s.raw["NAME"], wideBytes(path));
+    EXPECT_EQ(number(s.raw["SIZE"]), content.size());
+    EXPECT_EQ(s.raw["HTYP"], "SHA256");
+    EXPECT_EQ(s.raw["HASH"], sha256(content));
+    EXPECT_EQ(s.raw["TYPE"], wideBytes(L"scanner"));
+    EXPECT_EQ(s.raw["GUID"], "01234567-89AB-CDEF-0123-456789ABCDEF");
     // The submission's own GUID names the file and is recorded.
-    EXPECT_EQ(lastName, std::wstring(r["UNID"].begin(), r["UNID"].end()) + L".suspic");
-    EXPECT_EQ(r["UNID"].size(), 38u);
-    EXPECT_EQ(r["UNID"].front(), '{');
+    EXPECT_EQ(lastName, std::wstring(s.raw["UNID"].begin(), s.raw["UNID"].end()) + L".suspic");
+    EXPECT_EQ(s.raw["UNID"].size(), 38u);
+    EXPECT_EQ(s.raw["UNID"].front(), '{');
     OSVERSIONINFOW version = {};
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExW(&version);
-    EXPECT_EQ(number({"O/S ", r["O/S "]}) & 0x7FFFFFFF, version.dwBuildNumber);
+    EXPECT_EQ(number(s.raw["O/S "]) & 0x7FFFFFFF, version.dwBuildNumber);
     FILETIME written;
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     GetFileTime(h, nullptr, nullptr, &written);
     CloseHandle(h);
-    EXPECT_EQ(r["STMP"], std::string(reinterpret_cast<char*>(&written), 8));
+    EXPECT_EQ(s.raw["STMP"], std::string(reinterpret_cast<char*>(&written), 8));
     uint32_t now = static_cast<uint32_t>(time(nullptr));
-    EXPECT_LE(now - number({"DATE", r["DATE"]}), 60u);
+    EXPECT_LE(now - number(s.raw["DATE"]), 60u);
     // The temporary tree lies in the profile folder (or elsewhere) here.
     wchar_t profile[MAX_PATH];
     ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, profile, 0x28, FALSE));
     bool inProfile = path.compare(0, wcslen(profile), profile) == 0;
-    EXPECT_EQ(number({"FLAG", r["FLAG"]}), 0x8000u | (inProfile ? 0x004u : 0u));
-    EXPECT_EQ(number({"STYP", r["STYP"]}), 1u);
-    EXPECT_EQ(r["NOTE"], wideBytes(L"a note"));
-    EXPECT_EQ(r["BYTE"], std::string("\0\1\2", 3));
-    EXPECT_EQ(decoded(r["FILE"]), "embedded content");
-    EXPECT_NE(r["DATA"], content) << "the content is stored coded";
-    EXPECT_EQ(decoded(r["DATA"]), content);
+    EXPECT_EQ(number(s.raw["FLAG"]), 0x8000u | (inProfile ? 0x004u : 0u));
+    EXPECT_EQ(number(s.raw["STYP"]), 1u);
+    EXPECT_EQ(s.raw["NOTE"], wideBytes(L"a note"));
+    EXPECT_EQ(s.raw["BYTE"], std::string("\0\1\2", 3));
+    EXPECT_EQ(s.plain["FILE"], "embedded content");
+    EXPECT_NE(s.raw["DATA"], content) << "the content is stored coded";
+    EXPECT_EQ(s.plain["DATA"], content);
 }
 
 // The other sources: a handle of the caller (read, never closed), bytes in
@@ -206,10 +191,10 @@ TEST_F(Submit, HandleMemoryAndRawSources) {
     SetFilePointer(h, 10, nullptr, FILE_BEGIN);
     SubmitFileInfo byHandle = {nullptr, L"shown name", h, nullptr, 0};
     ASSERT_EQ(basSubmitFile(&byHandle, nullptr, 0, 0, 0, nullptr, nullptr, 0), 0u);
-    auto r = byTag(takeOne());
-    EXPECT_EQ(r["NAME"], wideBytes(L"shown name"));
-    EXPECT_EQ(decoded(r["DATA"]), content) << "read from the start";
-    EXPECT_EQ(r.count("STMP"), 1u);
+    Spool s = takeOne();
+    EXPECT_EQ(s.raw["NAME"], wideBytes(L"shown name"));
+    EXPECT_EQ(s.plain["DATA"], content) << "read from the start";
+    EXPECT_EQ(s.raw.count("STMP"), 1u);
     char one;
     DWORD read = 0;
     SetFilePointer(h, 0, nullptr, FILE_BEGIN);
@@ -218,17 +203,17 @@ TEST_F(Submit, HandleMemoryAndRawSources) {
 
     SubmitFileInfo inMemory = {nullptr, L"memory", nullptr, reinterpret_cast<const BYTE*>(content.data()), 300};
     ASSERT_EQ(basSubmitFile(&inMemory, nullptr, 0, 0, 0, nullptr, nullptr, 0), 0u);
-    r = byTag(takeOne());
-    EXPECT_EQ(decoded(r["DATA"]), content.substr(0, 300));
-    EXPECT_EQ(r["HASH"], sha256(content.substr(0, 300)));
-    EXPECT_EQ(r.count("STMP"), 0u) << "no file, no file times";
+    s = takeOne();
+    EXPECT_EQ(s.plain["DATA"], content.substr(0, 300));
+    EXPECT_EQ(s.raw["HASH"], sha256(content.substr(0, 300)));
+    EXPECT_EQ(s.raw.count("STMP"), 0u) << "no file, no file times";
 
     SubmitFileInfo empty = {nullptr, L"empty", nullptr, reinterpret_cast<const BYTE*>(""), 0};
     ASSERT_EQ(basSubmitFile(&empty, nullptr, 0, 0, 0, nullptr, nullptr, 0), 0u);
-    r = byTag(takeOne());
-    EXPECT_EQ(r.count("SIZE") + r.count("HTYP") + r.count("HASH"), 0u);
-    ASSERT_EQ(r.count("DATA"), 1u);
-    EXPECT_EQ(r["DATA"], "");
+    s = takeOne();
+    EXPECT_EQ(s.raw.count("SIZE") + s.raw.count("HTYP") + s.raw.count("HASH"), 0u);
+    ASSERT_EQ(s.raw.count("DATA"), 1u);
+    EXPECT_EQ(s.raw["DATA"], "");
 
     // Raw access reaches a name that ordinary paths rewrite: a trailing dot.
     std::wstring dotted = L"\\\\?\\" + tree.root() + L"\\trailing.";
@@ -239,9 +224,9 @@ TEST_F(Submit, HandleMemoryAndRawSources) {
     CloseHandle(made);
     SubmitFileInfo raw = {dotted.c_str(), nullptr, nullptr, nullptr, 0};
     ASSERT_EQ(basSubmitFile(&raw, nullptr, 0, 0x200, 0, nullptr, nullptr, 0), 0u);
-    r = byTag(takeOne());
-    EXPECT_EQ(decoded(r["DATA"]), "raw");
-    EXPECT_EQ(number({"FLAG", r["FLAG"]}), 0x200u);
+    s = takeOne();
+    EXPECT_EQ(s.plain["DATA"], "raw");
+    EXPECT_EQ(number(s.raw["FLAG"]), 0x200u);
 }
 
 // "PROG" from the suite's key: SetupVersion OR'd with the "major.minor" of
@@ -251,17 +236,17 @@ TEST_F(Submit, ProgramVersionFromTheRegistry) {
     basDeleteValue(HKEY_LOCAL_MACHINE, L"SetupVersion");
     basDeleteValue(HKEY_LOCAL_MACHINE, L"Version");
     ASSERT_EQ(basSubmitFile(&info, nullptr, 0, 0, 0, nullptr, nullptr, 0), 0u);
-    EXPECT_EQ(byTag(takeOne()).count("PROG"), 0u);
+    EXPECT_EQ(takeOne().raw.count("PROG"), 0u);
     ASSERT_EQ(basStoreDWORDValue(HKEY_LOCAL_MACHINE, L"SetupVersion", 0x1234), 0u);
     ASSERT_EQ(basStoreStringValue(HKEY_LOCAL_MACHINE, L"Version", L"5.3"), 0u);
     ASSERT_EQ(basSubmitFile(&info, nullptr, 0, 0, 0, nullptr, nullptr, 0), 0u);
-    auto r = byTag(takeOne());
-    EXPECT_EQ(number({"PROG", r["PROG"]}), 0x1234u | ((5u * 256 + 3) << 16));
+    Spool s = takeOne();
+    EXPECT_EQ(number(s.raw["PROG"]), 0x1234u | ((5u * 256 + 3) << 16));
     // A Version that is no "%u.%u" counts as 0.0.
     ASSERT_EQ(basStoreStringValue(HKEY_LOCAL_MACHINE, L"Version", L"five"), 0u);
     ASSERT_EQ(basSubmitFile(&info, nullptr, 0, 0, 0, nullptr, nullptr, 0), 0u);
-    r = byTag(takeOne());
-    EXPECT_EQ(number({"PROG", r["PROG"]}), 0x1234u);
+    s = takeOne();
+    EXPECT_EQ(number(s.raw["PROG"]), 0x1234u);
     basDeleteValue(HKEY_LOCAL_MACHINE, L"SetupVersion");
     basDeleteValue(HKEY_LOCAL_MACHINE, L"Version");
 }
@@ -276,9 +261,9 @@ TEST_F(Submit, BadArguments) {
     EXPECT_EQ(basSubmitFile(&missing, nullptr, 0, 0, 0, nullptr, nullptr, 0), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
     EXPECT_TRUE(spoolFiles().empty());
     ASSERT_EQ(basSubmitFile(&missing, nullptr, 0, 0x100 | 0x40, 0, nullptr, nullptr, 0), 0u);
-    auto r = byTag(takeOne());
-    EXPECT_EQ(number({"FLAG", r["FLAG"]}), 0x40u) << "0x100 is never stored";
-    EXPECT_EQ(r.count("DATA"), 0u);
+    Spool s = takeOne();
+    EXPECT_EQ(number(s.raw["FLAG"]), 0x40u) << "0x100 is never stored";
+    EXPECT_EQ(s.raw.count("DATA"), 0u);
 }
 
 // The sampling filter: N from the server definitions (or the kind's
@@ -377,15 +362,15 @@ TEST_F(Submit, SizeLimit) {
         ASSERT_EQ(rc, 0u);
         EXPECT_EQ(partSeen, 0) << "the reader saw a spool file before it was complete";
         if (size == 32000000ULL) {
-            auto r = byTag(takeOne());
-            EXPECT_EQ(r["DATA"].size(), size);
-            EXPECT_EQ(r["HASH"], sha256(decoded(r["DATA"])));
+            Spool s = takeOne();
+            EXPECT_EQ(s.plain["DATA"].size(), size);
+            EXPECT_EQ(s.raw["HASH"], sha256(s.plain["DATA"]));
         } else {
             EXPECT_TRUE(spoolFiles().empty());
             ASSERT_EQ(basSubmitFile(&info, nullptr, 0, 0x100, 0, nullptr, nullptr, 0), 0u);
-            auto r = byTag(takeOne());
-            EXPECT_EQ(number({"SIZE", r["SIZE"]}), size);
-            EXPECT_EQ(r.count("DATA"), 0u);
+            Spool s = takeOne();
+            EXPECT_EQ(number(s.raw["SIZE"]), size);
+            EXPECT_EQ(s.raw.count("DATA"), 0u);
         }
         DeleteFileW(path.c_str());
     }
@@ -417,8 +402,8 @@ TEST_F(Submit, LocationFlags) {
     for (size_t i = 0; i < std::size(rows); ++i) {
         SubmitFileInfo info = {nullptr, rows[i].name.c_str(), nullptr, reinterpret_cast<const BYTE*>("l"), 1};
         ASSERT_EQ(basSubmitFile(&info, nullptr, 0, rows[i].given, 0, nullptr, nullptr, 0), 0u) << "row " << i;
-        auto r = byTag(takeOne());
-        EXPECT_EQ(number({"FLAG", r["FLAG"]}), rows[i].stored) << "row " << i;
+        Spool s = takeOne();
+        EXPECT_EQ(number(s.raw["FLAG"]), rows[i].stored) << "row " << i;
     }
 }
 
@@ -470,13 +455,13 @@ TEST_F(Submit, CompressedFileProperty) {
     SubmitProperty props[] = {{L"FILE", embedded.c_str()}};
     SubmitFileInfo info = {nullptr, L"c", nullptr, reinterpret_cast<const BYTE*>("c"), 1};
     ASSERT_EQ(basSubmitFile(&info, nullptr, 0, 0x400, 0, props, nullptr, 1), 0u);
-    auto r = byTag(takeOne());
-    std::string stream = decoded(r["FILE"]);
+    Spool s = takeOne();
+    std::string stream = s.plain["FILE"];
     ASSERT_GT(stream.size(), 18u);
     EXPECT_LT(stream.size(), text.size() / 10);
     EXPECT_EQ(stream.substr(0, 2), "\x1f\x8b");
     EXPECT_NE(stream.find("notes.txt"s + '\0'), std::string::npos) << "the name in the gzip header";
-    EXPECT_EQ(number({"FLAG", r["FLAG"]}), 0x400u);
+    EXPECT_EQ(number(s.raw["FLAG"]), 0x400u);
 }
 
 TEST_F(Submit, ValidatePath) {
