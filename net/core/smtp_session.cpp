@@ -159,24 +159,11 @@ void Session::step() {
     }
 }
 
-bool Session::sendText(std::string_view text) {
+template <typename Coder>
+bool Session::sendThrough(std::string_view text) {
     // Pieces of at most 1024 bytes of the caller's text, so that a long text
     // needs no second copy.
-    DataText filter;
-    std::string out;
-    while (!text.empty()) {
-        std::string_view piece = text.substr(0, 1024);
-        text.remove_prefix(piece.size());
-        out.clear();
-        filter.put(piece, out);
-        if (text.empty()) filter.finish(out);
-        if (!out.empty() && !send(out)) return false;
-    }
-    return true;
-}
-
-bool Session::sendQuoted(std::string_view text) {
-    QuotedPrintable coder;
+    Coder coder;
     std::string out;
     while (!text.empty()) {
         std::string_view piece = text.substr(0, 1024);
@@ -189,11 +176,13 @@ bool Session::sendQuoted(std::string_view text) {
     return true;
 }
 
+bool Session::sendText(std::string_view text) { return sendThrough<DataText>(text); }
+
 bool Session::sendPart(std::string_view header, std::string_view quotedHeader, std::string_view text) {
     // A part goes out as it stands unless a line of it is too long for the
     // servers; then quoted-printable, so that it still arrives unchanged.
     bool quoted = needsQuotedPrintable(text);
-    return send(kBoundaryLine) && send(quoted ? quotedHeader : header) && (quoted ? sendQuoted(text) : sendText(text)) &&
+    return send(kBoundaryLine) && send(quoted ? quotedHeader : header) && (quoted ? sendThrough<QuotedPrintable>(text) : sendText(text)) &&
            send("\r\n");
 }
 

@@ -91,8 +91,10 @@ private:
     void fail(std::uint32_t status);
     void step();
     bool sendMessage();
+    // The text through a DataText or QuotedPrintable coder, piece by piece.
+    template <typename Coder>
+    bool sendThrough(std::string_view text);
     bool sendText(std::string_view text);
-    bool sendQuoted(std::string_view text);
     bool sendPart(std::string_view header, std::string_view quotedHeader, std::string_view text);
     bool sendAttachment(const std::u16string& path);
 
