@@ -4,27 +4,20 @@
 #include "base/handles.h"
 #include "base/paths.h"
 #include "base/suite/ozrCmnBS.h"
+#include "base/suite/ozrEngLdr.h"
 
 namespace elk::submit {
-
-namespace {
-
-// The caller removes the arguments.
-using GetEngineInformation = DWORD(__cdecl*)(void* handle, void* record, DWORD what);
-constexpr DWORD kRecordBytes = 40;
-
-}  // namespace
 
 DWORD definitionsVersion() {
     wchar_t path[520];
     if (!composePath(fsGetTarvoProgramPath(), L"ozrEngLdr.dll", path, ARRAYSIZE(path))) return 0;
     UniqueModule loader(LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     if (!loader) return 0;
-    auto info = bindProc<GetEngineInformation>(loader.get(), "avldrGetEngineInformation");
+    auto info = bindProc<AvldrGetEngineInformationFn>(loader.get(), "avldrGetEngineInformation");
     if (!info) return 0;
-    DWORD record[kRecordBytes / sizeof(DWORD)] = {};
-    if (info(nullptr, record, 1) != 0) return 0;
-    return record[0];
+    AVLDR_ENGINE_INFO record = {};
+    if (info(nullptr, &record, AVLDR_INFO_ENGINE) != 0) return 0;
+    return record.definitionsVersion;
 }
 
 }  // namespace elk::submit
