@@ -27,6 +27,7 @@ extern "C" {
 #define ELK_E_INI_VALUE_EMPTY 0x7FFF1001u /* a required INI value is empty */
 #define ELK_E_GENERAL         42000u
 #define ELK_E_SMTP            42003u
+#define ELK_E_NOTIFY_FULL     0x7FFF000Au /* 63 notification events are registered already */
 
 /* ---- Lifecycle and global state ---------------------------------------- */
 /* Start-up flags. */
@@ -560,6 +561,35 @@ ELKAPI DWORD WINAPI basSubmitFile(const SubmitFileInfo* info, const wchar_t* typ
  * (the part before its last '\') is meant. 0, or the code of the last
  * creation that failed; 8 when memory runs out. */
 ELKAPI DWORD WINAPI basValidatePath(const wchar_t* path, DWORD isFolder);
+
+/* ---- Notification events ---------------------------------------------- */
+/* Named events shared by the suite's processes. Names go into the global
+ * namespace ("Global\NAME") on Windows 2000 and later; the full name must fit
+ * in 259 characters (206, ERROR_FILENAME_EXCED_RANGE, when it does not; 87
+ * for a NULL name or callback). Callbacks run one at a time on the process's
+ * watcher thread, from the first notInit to the last notFree, outside the
+ * library's lock, so they may register and unregister. A pulse reaches only
+ * the watchers waiting at that moment; pulses are never queued. Two
+ * registrations of one name in one process hold one event: a pulse calls the
+ * newer one only. */
+typedef void(WINAPI* ELK_NOTIFY_CALLBACK)(DWORD_PTR argument);
+/* Counted: only the first starts the watcher, and only the matching last
+ * notFree stops it (waiting "ThreadTerminationTimeout" as basStopThread),
+ * unregisters whatever is still registered and returns the last error met;
+ * a notFree without a notInit does nothing. 0 or a Windows code. */
+ELKAPI DWORD WINAPI notInit(void);
+ELKAPI DWORD WINAPI notFree(void);
+/* Creates (or opens) the event of `name` with an access list that lets every
+ * process open it. The registration's handle, or NULL with the last error
+ * set: ELK_E_NOTIFY_FULL when 63 events are registered already (one wait of
+ * the watcher takes no more), else the system's code. */
+ELKAPI HANDLE WINAPI notAddEvent(const wchar_t* name, ELK_NOTIFY_CALLBACK callback, DWORD_PTR argument);
+/* 0, or ELK_E_GENERAL (42000) when `registration` is not (or no longer) one
+ * of this process's registrations; such a handle is compared, never read. */
+ELKAPI DWORD WINAPI notRemEvent(HANDLE registration);
+/* Pulses the event of `name`: 0, or the code of the failed open (2 when no
+ * process has registered the name) or pulse. */
+ELKAPI DWORD WINAPI notEvent(const wchar_t* name);
 
 /* ---- Boot-time scan ----------------------------------------------------- */
 /* Each call loads the engine loader (ozrEngLdr.dll) from the program folder,

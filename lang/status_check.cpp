@@ -45,6 +45,7 @@ static_assert(kStatusNoAddress == WSANO_DATA);
 static_assert(kStatusFolderMissing == ELK_E_FOLDER_MISSING);
 static_assert(kStatusIniValueEmpty == ELK_E_INI_VALUE_EMPTY);
 static_assert(kStatusTimeText == ELK_E_TIME_TEXT);
+static_assert(kStatusNotifyFull == ELK_E_NOTIFY_FULL);
 static_assert(kStatusGeneral == ELK_E_GENERAL);
 static_assert(kStatusSmtp == ELK_E_SMTP);
 static_assert(kStatusNoBufferSpace == ELK_E_TCP_TABLE_FULL);

@@ -49,6 +49,7 @@ inline constexpr uint32_t kStatusFolderMissing = 0x7FFF0003;     // a required f
 inline constexpr uint32_t kStatusSchedulerEvent = 0x7FFF0005;    // the scheduler has no wake-up event
 inline constexpr uint32_t kStatusSchedulerStopping = 0x7FFF0006; // the scheduler takes no new entries
 inline constexpr uint32_t kStatusTimeText = 0x7FFF0008;          // a time text fits no pattern
+inline constexpr uint32_t kStatusNotifyFull = 0x7FFF000A;        // no room for another notification event
 inline constexpr uint32_t kStatusIniValueEmpty = 0x7FFF1001;     // a required INI value is empty
 inline constexpr uint32_t kStatusSchedulerThread = 0x7FFF1002;   // the scheduler thread did not start
 inline constexpr uint32_t kStatusGeneral = 42000;                // general failure; unexpected SMTP reply

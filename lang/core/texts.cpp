@@ -70,7 +70,8 @@ constexpr TextEntry kTexts[] = {
     status(ELK_TEXT_STATUS_UNKNOWN),
     // The codes the library returns, and those its error types name.
     status(ELK_TEXT_STATUS_7FFF0 + 3), status(ELK_TEXT_STATUS_7FFF0 + 5), status(ELK_TEXT_STATUS_7FFF0 + 6),
-    status(ELK_TEXT_STATUS_7FFF0 + 8), status(ELK_TEXT_STATUS_7FFF1 + 1), status(ELK_TEXT_STATUS_7FFF1 + 2),
+    status(ELK_TEXT_STATUS_7FFF0 + 8), status(ELK_TEXT_STATUS_7FFF0 + 10), status(ELK_TEXT_STATUS_7FFF1 + 1),
+    status(ELK_TEXT_STATUS_7FFF1 + 2),
     status(ELK_TEXT_STATUS_42000 + 0), status(ELK_TEXT_STATUS_42000 + 3), status(ELK_TEXT_STATUS_42000 + 16),
     status(ELK_TEXT_STATUS_42000 + 19), status(ELK_TEXT_STATUS_42000 + 51), status(ELK_TEXT_STATUS_42000 + 53),
     status(ELK_TEXT_STATUS_42000 + 54), status(ELK_TEXT_STATUS_42000 + 57), status(ELK_TEXT_STATUS_42000 + 100),
