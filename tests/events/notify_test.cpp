@@ -1,5 +1,6 @@
 // Named notification events in this process: sending, registering, the
-// watcher's start and stop, and the limits of one wait.
+// watcher's start and stop, and the limits of one wait; between processes
+// with elkctl as the other side.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -223,6 +224,88 @@ TEST_F(Notify, SixtyThreeEventsFillOneWaitAndTheNextIsRefused) {
     EXPECT_NE(nullptr, again);
     registrations.push_back(again);
     for (HANDLE h : registrations) EXPECT_EQ(0u, notRemEvent(h));
+}
+
+// elkctl listening in another process, for the length of a test.
+class Listener {
+public:
+    explicit Listener(const std::wstring& arguments)
+        : thread_([this, arguments] {
+              outcome_ = elktest::runElkctl(L"notify listen " + arguments);
+              ended_ = true;
+          }) {}
+    ~Listener() {
+        if (thread_.joinable()) thread_.join();
+    }
+    bool ended() const { return ended_.load(); }
+    // Waits for the end; what elkctl wrote and returned.
+    const elktest::ProcessOutcome& outcome() {
+        if (thread_.joinable()) thread_.join();
+        return outcome_;
+    }
+
+private:
+    elktest::ProcessOutcome outcome_;
+    std::atomic<bool> ended_{false};
+    std::thread thread_;
+};
+
+// Pulses `name` until the listener has ended and `recorder` (when given) was
+// called, 20 s at most.
+void pulseUntilHeard(const std::wstring& name, Listener& listener, Recorder* recorder) {
+    for (int i = 0; i < 1000 && !(listener.ended() && (!recorder || recorder->calls.load() > 0)); ++i) {
+        notEvent(name.c_str());
+        Sleep(20);
+    }
+}
+
+TEST_F(Notify, OnePulseReachesTheCallbacksOfTwoProcesses) {
+    startWatcher();
+    const std::wstring name = uniqueName(L"two");
+    const std::wstring other = uniqueName(L"other");
+    Recorder recorder;
+    HANDLE registration = notAddEvent(name.c_str(), record, reinterpret_cast<DWORD_PTR>(&recorder));
+    ASSERT_NE(nullptr, registration);
+    Listener listener(other + L" " + name + L" --count 2");
+    pulseUntilHeard(name, listener, &recorder);
+    const elktest::ProcessOutcome& outcome = listener.outcome();
+    EXPECT_EQ(0u, outcome.exitCode) << outcome.err;
+    EXPECT_GT(recorder.calls.load(), 0);
+    // Two lines, each a time stamp and the name of the event that was pulsed.
+    const std::string expected = " " + std::string(name.begin(), name.end()) + "\n";
+    size_t first = outcome.out.find(expected);
+    ASSERT_NE(std::string::npos, first) << outcome.out;
+    EXPECT_NE(std::string::npos, outcome.out.find(expected, first + 1)) << outcome.out;
+    EXPECT_EQ(std::string::npos, outcome.out.find(std::string(other.begin(), other.end()))) << outcome.out;
+    EXPECT_EQ('Z', outcome.out[first - 1]) << outcome.out;
+    EXPECT_EQ(0u, notRemEvent(registration));
+}
+
+TEST_F(Notify, ElkctlSendsToThisProcessAndFailsForANameNobodyRegistered) {
+    startWatcher();
+    const std::wstring name = uniqueName(L"sent");
+    Recorder recorder;
+    HANDLE registration = notAddEvent(name.c_str(), record, reinterpret_cast<DWORD_PTR>(&recorder));
+    ASSERT_NE(nullptr, registration);
+    for (int i = 0; i < 20 && recorder.calls.load() == 0; ++i) {
+        elktest::ProcessOutcome sent = elktest::runElkctl(L"notify send " + name);
+        ASSERT_EQ(0u, sent.exitCode) << sent.err;
+        WaitForSingleObject(recorder.called, 500);
+    }
+    EXPECT_GT(recorder.calls.load(), 0);
+    EXPECT_EQ(0u, notRemEvent(registration));
+
+    elktest::ProcessOutcome unsent = elktest::runElkctl(L"notify send " + name);
+    EXPECT_EQ(1u, unsent.exitCode);
+    EXPECT_NE(std::string::npos, unsent.err.find("notification not sent")) << unsent.err;
+}
+
+TEST_F(Notify, ElkctlListenMisuse) {
+    for (const wchar_t* arguments : {L"notify listen", L"notify listen A --count", L"notify listen A --count 0",
+                                     L"notify send", L"notify send A B", L"notify pulse A"}) {
+        SCOPED_TRACE(arguments);
+        EXPECT_EQ(2u, elktest::runElkctl(arguments).exitCode);
+    }
 }
 
 }  // namespace

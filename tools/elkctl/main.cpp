@@ -64,6 +64,9 @@ const Command kCommands[] = {
      L"the boot-time scan through the engine loader, with the\n"
      L"engine's options (a 32-bit number); status exits with 1\n"
      L"when none is scheduled"},
+    {L"notify", elkctl::notify, L"notify send NAME\nnotify listen NAME... [--count N]",
+     L"pulse the notification event NAME; or listen to the NAMEs and\n"
+     L"print each pulse with its time (UTC), until N pulses or Ctrl+C"},
     {L"spool", elkctl::spool, L"spool list [FOLDER]\nspool show FILE [--extract DIR]",
      L"the submission spool's files (default folder: spool\\suspic\n"
      L"below the data folder), one a line; or every record of one\n"
