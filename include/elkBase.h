@@ -606,6 +606,20 @@ ELKAPI DWORD WINAPI basUnscheduleBts(void);
  * absence included, reads as FALSE. */
 ELKAPI BOOLEAN WINAPI basIsScheduledBts(void);
 
+/* ---- Event log ---------------------------------------------------------- */
+/* The suite's modules offer their events here; this library logs none of
+ * them. basIsEventToLog is always FALSE, the others always answer 50
+ * (ERROR_NOT_SUPPORTED); no argument is examined and either text may be
+ * NULL. basLogEvent2 is basLogEvent under a second name. */
+ELKAPI BOOLEAN WINAPI basIsEventToLog(DWORD a, DWORD b, DWORD c);
+ELKAPI DWORD WINAPI basLogEvent(DWORD a, const wchar_t* b, const wchar_t* c, DWORD d, DWORD e, DWORD f);
+ELKAPI DWORD WINAPI basLogEvent2(DWORD a, const wchar_t* b, const wchar_t* c, DWORD d, DWORD e, DWORD f);
+/* b and c in the system's ANSI code page. */
+ELKAPI DWORD WINAPI basLogEventA(DWORD a, const char* b, const char* c, DWORD d, DWORD e, DWORD f);
+ELKAPI DWORD WINAPI basStoreLogEventDirect(DWORD a, DWORD b, DWORD c, DWORD d);
+/* Keeps the category (initially 4) for the process. */
+ELKAPI void WINAPI basSetLogCategory(WORD category);
+
 
 /* ---- Code pages and fonts ---- */
 /* All follow the language chosen at start-up (basGetLanguage). */
