@@ -146,6 +146,7 @@ add_subdirectory(suite)
 add_subdirectory(suite/lang)
 include(cmake/elkbase.cmake)
 add_subdirectory(tools/elkctl)
+add_subdirectory(bench/windows)
 add_subdirectory(tests)
 
 # Every binary the suite ships must load on Windows XP SP3: the build fails
