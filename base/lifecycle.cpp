@@ -110,6 +110,15 @@ struct NetworkLayer {
     }
 };
 
+// The sound service's binding of winmm, let go before its lock goes.
+struct SoundService {
+    ReleaseCode& result;
+    bool started = false;
+    ~SoundService() {
+        if (started) result.note(stopSounds());
+    }
+};
+
 // What the first start-up brings up, one member per service in the order of
 // the start-up; destruction takes them down in reverse. The sound lock is
 // made before the network starts, so that the shut-down stops the network
@@ -126,6 +135,7 @@ private:
     IniPath iniPath_;
     LanguageModule language_{result_};
     std::optional<CriticalSection> soundLock_;
+    SoundService sounds_{result_};
     NetworkLayer network_{result_};
 };
 
@@ -143,6 +153,7 @@ DWORD Running::start(DWORD flags) {
         if (!GetComputerNameW(g_state.computerName, &size)) return GetLastError();
         readDomainName();
         soundLock_.emplace();
+        sounds_.started = true;
         network_.start();
     }
     return 0;

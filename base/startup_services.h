@@ -14,5 +14,8 @@ DWORD stopNetwork();
 // The sound family's lock: there from the first full start-up to the last
 // shut-down, null otherwise.
 CRITICAL_SECTION* soundLock();
+// Purges what still plays and lets go of the multimedia library, before the
+// sound lock goes: 0 or a Windows error code.
+DWORD stopSounds();
 
 }  // namespace elk

@@ -620,6 +620,20 @@ ELKAPI DWORD WINAPI basStoreLogEventDirect(DWORD a, DWORD b, DWORD c, DWORD d);
 /* Keeps the category (initially 4) for the process. */
 ELKAPI void WINAPI basSetLogCategory(WORD category);
 
+/* ---- Sounds ------------------------------------------------------------- */
+/* Plays the sound of `event` in the background (a later sound cuts off an
+ * earlier one): 100 virus, 101 suspicious, 102 potentially unwanted program
+ * (threat_detected.wav), 110-112 scan completed, 120 database updated, 130
+ * firewall question, 140 welcome; other events have none. The file lies in
+ * the data folder's "Sounds", a spoken version in its sub-folder named by the
+ * language id ("Sounds\1031\welcome.wav") is preferred. INI "Common" switches,
+ * read at each call, default 1: "SoundsEnabled" (0: nothing plays, winmm.dll
+ * is not loaded), "SoundsVirus", "SoundsSuspic", "SoundsPUP", "SoundsScan",
+ * "SoundsUpdate", "SoundsFirewall" (140 has none), "SoundsVoiceover". Plays
+ * only between a full start-up (without ELK_INIT_LIGHT) and the last
+ * shut-down, which stops what still plays. Always 0. */
+ELKAPI DWORD WINAPI basPlaySound(DWORD event);
+
 
 /* ---- Code pages and fonts ---- */
 /* All follow the language chosen at start-up (basGetLanguage). */
