@@ -131,6 +131,38 @@ TEST_F(Notify, TwoRegistrationsOfOneNameCallOnlyTheNewer) {
     EXPECT_EQ(0u, notRemEvent(first));
 }
 
+// A callback that unregisters itself and registers a successor, as the
+// watcher allows: the successor answers the next pulses.
+struct Relay {
+    std::wstring name;
+    HANDLE self = nullptr;
+    HANDLE successor = nullptr;
+    DWORD removed = 0xFFFFFFFF;
+    Recorder next;
+};
+
+void WINAPI relay(DWORD_PTR argument) {
+    auto* r = reinterpret_cast<Relay*>(argument);
+    if (r->successor) return;
+    r->removed = notRemEvent(r->self);
+    r->successor = notAddEvent(r->name.c_str(), record, reinterpret_cast<DWORD_PTR>(&r->next));
+    SetEvent(r->next.called);
+}
+
+TEST_F(Notify, ACallbackMayUnregisterItselfAndRegisterAnother) {
+    startWatcher();
+    Relay r;
+    r.name = uniqueName(L"relay");
+    r.self = notAddEvent(r.name.c_str(), relay, reinterpret_cast<DWORD_PTR>(&r));
+    ASSERT_NE(nullptr, r.self);
+    ASSERT_GT(pulseUntilCalled(r.name, r.next), 0);
+    EXPECT_EQ(0u, r.removed);
+    ASSERT_NE(nullptr, r.successor);
+    EXPECT_EQ(0, r.next.calls.load());
+    EXPECT_GT(pulseUntilCalled(r.name, r.next), 0);
+    EXPECT_EQ(0u, notRemEvent(r.successor));
+}
+
 TEST_F(Notify, HandlesThatAreNotOursAreComparedNeverRead) {
     // A page that faults on any access: reading the "record" would crash.
     void* noAccess = VirtualAlloc(nullptr, 4096, MEM_RESERVE | MEM_COMMIT, PAGE_NOACCESS);
