@@ -13,6 +13,7 @@
 #include "net/record.h"
 #include "support/files.h"
 #include "support/library.h"
+#include "support/process.h"
 
 namespace {
 
@@ -176,6 +177,45 @@ TEST_F(Sounds, LightStartPlaysNothing) {
     EXPECT_EQ(stop(), 0u);
     EXPECT_EQ(recorded(), "");
     EXPECT_EQ(GetModuleHandleW(L"winmm.dll"), nullptr);
+}
+
+
+// elkctl plays through the double too: a copy of it with the library and the
+// double beside it, where its own loading looks first.
+class SoundsThroughElkctl : public Sounds {
+protected:
+    void SetUp() override {
+        Sounds::SetUp();
+        for (const wchar_t* name : {L"elkctl.exe", L"elkBase.dll", L"ozrCmnBS.dll", L"ozrCmnOS.dll", L"ozrCmnIS.dll"})
+            ASSERT_TRUE(CopyFileW((elktest::binFolder() + L"\\" + name).c_str(), (folder_ / name).c_str(), FALSE))
+                << utf8(name);
+        ASSERT_TRUE(CopyFileW((kDoubles + L"\\winmm.dll").c_str(), (folder_ / L"winmm.dll").c_str(), FALSE));
+        tree.addLanguage(1033);
+        tree.point();
+    }
+    elktest::ProcessOutcome elkctl(const std::wstring& arguments) {
+        return elktest::runProgram(folder_ / L"elkctl.exe", arguments);
+    }
+    elktest::TempFolder folder_{L"elk-sound-elkctl"};
+};
+
+TEST_F(SoundsThroughElkctl, PlaysAndPurges) {
+    elktest::ProcessOutcome outcome = elkctl(L"sound 120 --wait 0");
+    EXPECT_EQ(outcome.exitCode, 0u) << outcome.err;
+    EXPECT_EQ(recorded(), "load\n" + played(sounds() + L"\\virus_db_updated.wav") + kPurge + "unload\n");
+
+    tree.setIni(L"Common", L"SoundsEnabled", L"0");
+    outcome = elkctl(L"sound 120 --wait 0");
+    EXPECT_EQ(outcome.exitCode, 0u) << outcome.err;
+    EXPECT_EQ(recorded(), "");
+}
+
+TEST_F(SoundsThroughElkctl, Misuse) {
+    for (const wchar_t* arguments : {L"sound", L"sound x", L"sound 1 2", L"sound 140 --wait", L"sound 140 --wait -1"}) {
+        elktest::ProcessOutcome outcome = elkctl(arguments);
+        EXPECT_EQ(outcome.exitCode, 2u) << utf8(arguments);
+    }
+    EXPECT_EQ(recorded(), "");
 }
 
 }  // namespace

@@ -64,6 +64,10 @@ const Command kCommands[] = {
      L"the boot-time scan through the engine loader, with the\n"
      L"engine's options (a 32-bit number); status exits with 1\n"
      L"when none is scheduled"},
+    {L"sound", elkctl::sound, L"sound EVENT [--wait MS]",
+     L"the sound of EVENT (100-102 threats, 110-112 scan, 120 update,\n"
+     L"130 firewall, 140 welcome) with the INI file's switches, then\n"
+     L"MS milliseconds (default 3000) for it to play out"},
     {L"notify", elkctl::notify, L"notify send NAME\nnotify listen NAME... [--count N]",
      L"pulse the notification event NAME; or listen to the NAMEs and\n"
      L"print each pulse with its time (UTC), until N pulses or Ctrl+C"},
