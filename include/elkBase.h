@@ -591,6 +591,48 @@ ELKAPI DWORD WINAPI notRemEvent(HANDLE registration);
  * process has registered the name) or pulse. */
 ELKAPI DWORD WINAPI notEvent(const wchar_t* name);
 
+/* ---- Timer scheduler ---------------------------------------------------- */
+/* One scheduler thread per process, from the first basInitScheduler to the
+ * matching last basFreeScheduler, calls each due event's callback with its
+ * argument, one after another, holding the scheduler's lock: a callback may
+ * add and remove events (its own too); other threads' calls wait for it.
+ * Times are seconds since 1970-01-01 UTC. Modes: 0 periodic (runs at once,
+ * then every interval +/- a random offset of at most spread seconds; the
+ * result is ignored); 1 at time (runs at the given time); any other value
+ * self-timed (runs at once). After a run of mode 1 or self-timed, the result
+ * is the next run; 0 ends the event, which stays allocated for its owner's
+ * basRemSchedulerEvent. */
+typedef DWORD(WINAPI* ELK_SCHEDULER_CALLBACK)(DWORD_PTR argument);
+/* The record behind an event handle (read-only for callers). */
+typedef struct ELK_SCHEDULER_EVENT {
+    struct ELK_SCHEDULER_EVENT* next;
+    struct ELK_SCHEDULER_EVENT* previous;
+    ELK_SCHEDULER_CALLBACK callback;
+    LONGLONG nextRun; /* 0: no longer scheduled */
+    DWORD mode;
+    DWORD interval;
+    DWORD spread;
+    WCHAR name[128]; /* cut to 127 characters */
+    DWORD_PTR argument;
+    HANDLE wakeTimer; /* armed to wake the computer, or NULL */
+} ELK_SCHEDULER_EVENT;
+/* Counted: only the first starts the thread (0, the system's code, 0x7FFF0005
+ * without a wake-up event, 0x7FFF1002 without a thread; 0x7FFF0006 while a
+ * stop is under way), only the last stops it (waiting
+ * "ThreadTerminationTimeout" as basStopThread: 1460 when a hung callback had
+ * its thread ended) and frees the events still scheduled. */
+ELKAPI DWORD WINAPI basInitScheduler(void);
+ELKAPI DWORD WINAPI basFreeScheduler(void);
+/* time: mode 1 the absolute time, else the interval. wake: arm a waitable
+ * timer that wakes the computer 90 s before an at-time event (at once for the
+ * other modes). Events added while no scheduler runs wait for the next start.
+ * The handle, or NULL with the last error 8 or 0x7FFF0006 (stopping). */
+ELKAPI HANDLE WINAPI basAddSchedulerEvent(const wchar_t* name, DWORD_PTR argument, DWORD time,
+                                          ELK_SCHEDULER_CALLBACK callback, DWORD mode, DWORD spread, BOOL wake);
+/* Unschedules and frees the event: 0, or 6 (ERROR_INVALID_HANDLE) when it is
+ * not one of this process's events; such a handle is compared, never read. */
+ELKAPI DWORD WINAPI basRemSchedulerEvent(HANDLE event);
+
 /* ---- Boot-time scan ----------------------------------------------------- */
 /* Each call loads the engine loader (ozrEngLdr.dll) from the program folder,
  * opens a handle of its own, loads the engine's boot-time scan module (33)
