@@ -14,6 +14,7 @@
 
 #include "include/elkBase.h"
 #include "support/library.h"
+#include "support/process.h"
 
 namespace {
 
@@ -302,6 +303,16 @@ TEST_F(HungScheduler, StopEndsAHungCallbackWith1460) {
     ASSERT_NE(nullptr, basAddSchedulerEvent(L"again", arg(r), 1, record, 0, 0, FALSE));
     startScheduler();
     EXPECT_TRUE(r.waitFor(1, 5));
+}
+
+// elkctl schedule in another process: the runs a second apart, then the end.
+TEST_F(Scheduler, ElkctlPrintsEachRun) {
+    elktest::ProcessOutcome outcome = elktest::runElkctl(L"schedule --every 1 --count 2");
+    EXPECT_EQ(0u, outcome.exitCode) << outcome.err;
+    EXPECT_NE(std::string::npos, outcome.out.find("Z run 1\n")) << outcome.out;
+    EXPECT_NE(std::string::npos, outcome.out.find("Z run 2\n")) << outcome.out;
+    EXPECT_EQ(2u, elktest::runElkctl(L"schedule --every 0").exitCode);
+    EXPECT_EQ(2u, elktest::runElkctl(L"schedule --every 1x").exitCode);
 }
 
 }  // namespace

@@ -34,6 +34,7 @@ int codepage(int argc, wchar_t** argv);
 int bts(int argc, wchar_t** argv);
 int sound(int argc, wchar_t** argv);
 int notify(int argc, wchar_t** argv);
+int schedule(int argc, wchar_t** argv);
 int spool(int argc, wchar_t** argv);
 int submit(int argc, wchar_t** argv);
 

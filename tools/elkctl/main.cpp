@@ -71,6 +71,9 @@ const Command kCommands[] = {
     {L"notify", elkctl::notify, L"notify send NAME\nnotify listen NAME... [--count N]",
      L"pulse the notification event NAME; or listen to the NAMEs and\n"
      L"print each pulse with its time (UTC), until N pulses or Ctrl+C"},
+    {L"schedule", elkctl::schedule, L"schedule --every SECONDS [--spread S] [--count N]",
+     L"one periodic event of the scheduler: print the time (UTC) of\n"
+     L"each run, until N runs (default 3; 0: until Ctrl+C)"},
     {L"spool", elkctl::spool, L"spool list [FOLDER]\nspool show FILE [--extract DIR]",
      L"the submission spool's files (default folder: spool\\suspic\n"
      L"below the data folder), one a line; or every record of one\n"
