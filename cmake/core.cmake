@@ -22,6 +22,6 @@ macro(elk_family_sources)
     endforeach()
 endmacro()
 
-foreach(family base lang storage convert events submit net system)
+foreach(family base lang storage convert events submit net system maint)
     include(${CMAKE_CURRENT_LIST_DIR}/../${family}/sources.cmake OPTIONAL)
 endforeach()

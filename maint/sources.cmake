@@ -1,0 +1,1 @@
+# Maintenance tasks: each task adds its own elk_family_sources() block.
