@@ -81,6 +81,8 @@ inline void createdDc(HDC dc) { DeleteDC(dc); }
 inline void gdiObject(HGDIOBJ object) { DeleteObject(object); }
 inline void heap(void* block) { HeapFree(GetProcessHeap(), 0, block); }
 inline void local(HLOCAL block) { LocalFree(block); }
+inline void sid(PSID sid) { FreeSid(sid); }
+inline void desktop(HDESK desktop) { CloseDesktop(desktop); }
 inline void suiteText(char* text) { dep_strFreeString(text); }
 inline void suiteFile(HANDLE h) { dep_fsCloseFile(h); }
 template <typename I>
@@ -103,6 +105,8 @@ template <typename T>
 using UniqueHeap = Unique<Traits<T*, close::heap>>;                  // HeapAlloc on the process heap
 template <typename T>
 using UniqueLocal = Unique<Traits<T, close::local>>;                 // LocalAlloc, and what the system hands out with it
+using UniqueSid = Unique<Traits<PSID, close::sid>>;                  // AllocateAndInitializeSid
+using UniqueDesktop = Unique<Traits<HDESK, close::desktop>>;         // OpenDesktop, CreateDesktop
 using UniqueSuiteText = Unique<Traits<char*, close::suiteText>>;     // the suite OS layer's 8-bit copies
 using UniqueSuiteFile = Unique<Traits<HANDLE, close::suiteFile, -1>>; // the suite OS layer's dep_fsOpenFile*
 template <typename I>
