@@ -6,3 +6,5 @@ elk_link(elkBase ozrCmnBS ozrCmnOS ozrCmnIS)
 # Windows Sockets 1.1 (TCP layer and SMTP client), COM and the shell's
 # folders (submission).
 target_link_libraries(elkBase PRIVATE gdi32 wsock32 ole32 shell32)
+# Files' version information.
+target_link_libraries(elkBase PRIVATE version)

@@ -792,6 +792,17 @@ ELKAPI DWORD WINAPI basGetTypeDescription(const wchar_t* extension, wchar_t* out
 ELKAPI void WINAPI basCreateURL(const wchar_t* name, wchar_t* out, DWORD size);
 ELKAPI void WINAPI basGetHomePage(wchar_t* out, DWORD size);
 
+/* ---- File versions ---- */
+/* A file version is the pair of its fixed version information: high =
+ * major * 65536 + minor, low = build * 65536 + revision. */
+/* 0, the system's error when the file has no version information (or cannot
+ * be read), 8 when memory runs out, ELK_E_GENERAL when the information has no
+ * fixed part; the outputs are left unchanged on failure. */
+ELKAPI DWORD WINAPI basGetFileVersion(const wchar_t* path, DWORD* high, DWORD* low);
+/* 1 when the file's version is above high.low, 0 when equal, -1 when below or
+ * unreadable; the last error is basGetFileVersion's result (0 when read). */
+ELKAPI int WINAPI basCheckFileVersion(const wchar_t* path, DWORD high, DWORD low);
+
 #ifdef __cplusplus
 } /* extern "C" */
 
