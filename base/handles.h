@@ -6,6 +6,7 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <unknwn.h>
+#include <oleauto.h>
 
 #include <cstdint>
 #include <type_traits>
@@ -85,6 +86,7 @@ inline void sid(PSID sid) { FreeSid(sid); }
 inline void desktop(HDESK desktop) { CloseDesktop(desktop); }
 inline void suiteText(char* text) { dep_strFreeString(text); }
 inline void suiteFile(HANDLE h) { dep_fsCloseFile(h); }
+inline void bstr(BSTR text) { SysFreeString(text); }
 template <typename I>
 void com(I* object) {
     object->Release();
@@ -109,6 +111,7 @@ using UniqueSid = Unique<Traits<PSID, close::sid>>;                  // Allocate
 using UniqueDesktop = Unique<Traits<HDESK, close::desktop>>;         // OpenDesktop, CreateDesktop
 using UniqueSuiteText = Unique<Traits<char*, close::suiteText>>;     // the suite OS layer's 8-bit copies
 using UniqueSuiteFile = Unique<Traits<HANDLE, close::suiteFile, -1>>; // the suite OS layer's dep_fsOpenFile*
+using UniqueBstr = Unique<Traits<BSTR, close::bstr>>;                 // SysAllocString
 template <typename I>
 using ComPtr = Unique<Traits<I*, close::com<I>>>;
 

@@ -8,3 +8,5 @@ elk_link(elkBase ozrCmnBS ozrCmnOS ozrCmnIS)
 target_link_libraries(elkBase PRIVATE gdi32 wsock32 ole32 shell32)
 # Files' version information.
 target_link_libraries(elkBase PRIVATE version)
+# BSTR texts of the firewall's COM interfaces.
+target_link_libraries(elkBase PRIVATE oleaut32)

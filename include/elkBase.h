@@ -803,6 +803,23 @@ ELKAPI DWORD WINAPI basGetFileVersion(const wchar_t* path, DWORD* high, DWORD* l
  * unreadable; the last error is basGetFileVersion's result (0 when read). */
 ELKAPI int WINAPI basCheckFileVersion(const wchar_t* path, DWORD high, DWORD low);
 
+/* ---- Maintenance: home-server connector firewall rules ----------------- */
+/* Lets the service program "TarvoSvc.exe" of the program folder accept TCP
+ * connections on port 16107 from the local subnet and open connections to it:
+ * on NT 6 and later two rules of the advanced firewall, "tarvo! WHS Connector
+ * (TCP-In)" and "(TCP-Out)"; on XP and Server 2003 an authorized application
+ * of the current profile. The INI file's section "WHS" keeps the progress:
+ * "NetFwRulesCreated" 1 after a successful creation, 0 after a failed one;
+ * "NetFwRulesVerified" 1 once a later attempt found them in place, after
+ * which nothing is done. An attempt that does not find them in place starts
+ * a retry thread: up to 9 more attempts, the first after a wait of 10 s, each
+ * after the same wait; a process runs at most one such thread at a time.
+ * TRUE at once on other systems; TRUE when the rules are in place or a retry
+ * thread runs; FALSE when no thread could be started, and when the library
+ * is not started. Test hook: the environment variable ELK_WHS_RETRY_WAIT_MS
+ * (decimal milliseconds), read as each thread starts, replaces the wait. */
+ELKAPI BOOL WINAPI basCreateWhsConnectorFwRules(void);
+
 #ifdef __cplusplus
 } /* extern "C" */
 

@@ -37,5 +37,6 @@ int notify(int argc, wchar_t** argv);
 int schedule(int argc, wchar_t** argv);
 int spool(int argc, wchar_t** argv);
 int submit(int argc, wchar_t** argv);
+int whsFirewall(int argc, wchar_t** argv);
 
 }  // namespace elkctl

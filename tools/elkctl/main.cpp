@@ -84,6 +84,9 @@ const Command kCommands[] = {
      L"       [--file-prop TAG=PATH]...",
      L"a file into the submission spool (kind 1, manual, unless\n"
      L"given), with text properties and embedded files"},
+    {L"whs-firewall", elkctl::whsFirewall, L"whs-firewall",
+     L"one attempt at the home-server connector's firewall rules;\n"
+     L"then the INI keys of section WHS and what the firewall holds"},
 };
 
 // `text` after `first`, its further lines indented to line up under the first.
