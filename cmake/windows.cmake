@@ -152,7 +152,7 @@ add_subdirectory(tests)
 # Every binary the suite ships must load on Windows XP SP3: the build fails
 # when one imports a function that XP lacks (cmake/post-xp-imports.txt).
 find_program(ELK_OBJDUMP ${ELK_TRIPLE}-objdump REQUIRED)
-set(ELK_SHIPPED elkBase ozrCmnBS ozrCmnOS ozrCmnIS ozrEngLdr Pemx4h elkSODBC elkSSqlt elkSXML lang_1033 lang_1031 elkctl)
+set(ELK_SHIPPED elkBase ozrCmnBS ozrCmnOS ozrCmnIS ozrEngLdr Pemx4h SetIFace elkSODBC elkSSqlt elkSXML lang_1033 lang_1031 elkctl)
 set(shipped_files)
 foreach(t ${ELK_SHIPPED})
     list(APPEND shipped_files $<TARGET_FILE:${t}>)

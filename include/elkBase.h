@@ -820,6 +820,34 @@ ELKAPI int WINAPI basCheckFileVersion(const wchar_t* path, DWORD high, DWORD low
  * (decimal milliseconds), read as each thread starts, replaces the wait. */
 ELKAPI BOOL WINAPI basCreateWhsConnectorFwRules(void);
 
+/* ---- Maintenance: update mirror task ---------------------------------- */
+/* Each call loads the settings interface "Mirror\SetIFace.dll" (the mirror
+ * tool's) or "Setup\SetIFace.dll" (the updater's) below the program folder,
+ * makes its calls holding the copy's named mutex ("Mirror.mtx", "Setiface";
+ * waiting without limit while another holds it) and unloads it. Results: 0,
+ * the system's code when the copy or its entry cannot be loaded, or the first
+ * failing code of the settings interface (the settings after it are not
+ * made); 87 for a NULL text that is needed, 122 for an address of more than
+ * 519 characters. */
+/* Flags of tskSetMirrorParamsForMirror; bits 4-7 are ignored. */
+#define ELK_MIRROR_SET_SOURCES 0x01u /* "mirror,main" behind an upstream mirror, else "main" */
+#define ELK_MIRROR_SET_ADDRESS 0x02u /* with SET_PORT, behind an upstream mirror: "http://HOST:PORT" */
+#define ELK_MIRROR_SET_PORT    0x04u /* the port */
+#define ELK_MIRROR_SET_VALUE   0x08u /* value, passed on unchanged */
+/* The mirror tool's settings that flags choose, in the order above. With no
+ * setting to make: 0, or 183 when the mutex existed already. */
+ELKAPI DWORD WINAPI tskSetMirrorParamsForMirror(DWORD upstream, const wchar_t* host, DWORD port, DWORD value,
+                                                BYTE flags);
+/* The updater's sources ("mirror,main" when it may fall back to the main
+ * servers, else "mirror"), then its mirror address: as it stands when it
+ * starts with "http://" (any case), "http://" and the address when it holds a
+ * '/', else "http://ADDRESS:PORT". */
+ELKAPI DWORD WINAPI tskSetMirrorParamsForUpdater(DWORD fallback, const wchar_t* address, DWORD port);
+/* One run of the mirror tool, its log written to logPath unless that is NULL
+ * or "" (87 for a path with a '"'); the tool's status goes to *status when
+ * status is not NULL. The result is the tool's. */
+ELKAPI DWORD WINAPI tskLaunchMirror(DWORD* status, const wchar_t* logPath);
+
 #ifdef __cplusplus
 } /* extern "C" */
 

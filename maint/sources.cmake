@@ -5,3 +5,14 @@ elk_family_sources(
     WINDOWS
         whs_firewall.cpp
 )
+
+# Update mirror task: settings of the mirror tool and the updater, and the
+# mirror run, through the settings interface's copies.
+elk_family_sources(
+    CORE
+        core/mirror_settings.cpp
+    WINDOWS
+        mirror_task.cpp
+    CORE_TESTS
+        mirror_settings_test.cpp
+)

@@ -38,5 +38,6 @@ int schedule(int argc, wchar_t** argv);
 int spool(int argc, wchar_t** argv);
 int submit(int argc, wchar_t** argv);
 int whsFirewall(int argc, wchar_t** argv);
+int mirror(int argc, wchar_t** argv);
 
 }  // namespace elkctl

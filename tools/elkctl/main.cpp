@@ -87,6 +87,15 @@ const Command kCommands[] = {
     {L"whs-firewall", elkctl::whsFirewall, L"whs-firewall",
      L"one attempt at the home-server connector's firewall rules;\n"
      L"then the INI keys of section WHS and what the firewall holds"},
+    {L"mirror", elkctl::mirror,
+     L"mirror set-mirror [--upstream HOST] [--port PORT] [--value N] [--sources]\n"
+     L"mirror set-updater ADDRESS [--port PORT] [--fallback]\n"
+     L"mirror launch [--log FILE]",
+     L"the update mirror's settings (sources \"mirror,main\" behind an\n"
+     L"upstream HOST, else \"main\"; the upstream address with a PORT),\n"
+     L"the updater's (its mirror ADDRESS, a bare host with PORT, 80\n"
+     L"unless given; sources \"mirror\", with --fallback \"mirror,main\"),\n"
+     L"or a mirror run with its log in FILE; prints the run's status"},
 };
 
 // `text` after `first`, its further lines indented to line up under the first.
