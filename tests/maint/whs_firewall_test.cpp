@@ -312,8 +312,8 @@ TEST(WhsFirewall, RetryWaitsTenSecondsWithoutTheHook) {
     EXPECT_GE(GetTickCount() - start, 9900u);
 }
 
-TEST(WhsFirewall, XpAuthorizesTheServiceProgram) {
-    if (!elktest::inWindowsVersion(kXp)) return;
+// XP and Server 2003 share the path of the authorized application.
+void authorizesTheServiceProgram() {
     const struct {
         const char* before;       // the profile's entry before, if any
         const wchar_t* created;   // NetFwRulesCreated before
@@ -337,6 +337,16 @@ TEST(WhsFirewall, XpAuthorizesTheServiceProgram) {
         EXPECT_TRUE(scene.becomesVerified(5000));
         EXPECT_EQ(count(scene.calls(), "create NetFwPolicy2"), 0u);
     }
+}
+
+TEST(WhsFirewall, XpAuthorizesTheServiceProgram) {
+    if (!elktest::inWindowsVersion(kXp)) return;
+    authorizesTheServiceProgram();
+}
+
+TEST(WhsFirewall, Server2003AuthorizesTheServiceProgram) {
+    if (!elktest::inWindowsVersion(L"win2003")) return;
+    authorizesTheServiceProgram();
 }
 
 TEST(WhsFirewall, Windows2000DoesNothing) {
