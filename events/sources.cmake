@@ -10,3 +10,10 @@ elk_family_sources(
         notify.cpp
         scheduler.cpp
 )
+# Secure desktop: a function run on a desktop of its own over a dimmed
+# picture of the user's screen.
+elk_family_sources(
+    WINDOWS
+        secure_desktop.cpp
+        dimmed_picture.cpp
+)

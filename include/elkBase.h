@@ -633,6 +633,28 @@ ELKAPI HANDLE WINAPI basAddSchedulerEvent(const wchar_t* name, DWORD_PTR argumen
  * not one of this process's events; such a handle is compared, never read. */
 ELKAPI DWORD WINAPI basRemSchedulerEvent(HANDLE event);
 
+/* ---- Secure desktop ----------------------------------------------------- */
+/* Runs function(argument) on a worker thread moved to a desktop of its own,
+ * "Ozr_ConsentDesktop", which is shown covered by a full-screen window
+ * (class "Ozr_ConsentOverlay") with a dimmed picture of the screen; the
+ * function's own windows appear above it. Meanwhile an entry of the user's
+ * desktop "default" denies everyone DESKTOP_SWITCHDESKTOP (a desktop without
+ * an access list gets one that grants everyone all other rights beside it).
+ * Afterwards the display, the thread and that desktop's access list are
+ * restored; the list on every path once it was changed. The caller waits for
+ * the worker. Only one call runs at a time per process. Result: the
+ * function's result; 32 (ERROR_SHARING_VIOLATION) while another call is in
+ * progress, also from inside the function (it is not called); 87 for a null
+ * function. When the set-up fails: with fallBack the function runs on a
+ * thread of the user's desktop and its result is returned; without it, 120
+ * when the user's desktop cannot be opened, the code of the failed read or
+ * write of its access list, 0 when a later step failed (the desktop, the
+ * thread's move, the overlay window, the switch). When no worker can be
+ * started: the function's result on the calling thread with fallBack, else
+ * the system's error code. */
+typedef DWORD(WINAPI* ELK_SECURE_DESKTOP_FUNCTION)(DWORD argument);
+ELKAPI DWORD WINAPI CallOnSecureDesktop(ELK_SECURE_DESKTOP_FUNCTION function, DWORD argument, BOOL fallBack);
+
 /* ---- Boot-time scan ----------------------------------------------------- */
 /* Each call loads the engine loader (ozrEngLdr.dll) from the program folder,
  * opens a handle of its own, loads the engine's boot-time scan module (33)
