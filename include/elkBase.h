@@ -825,6 +825,22 @@ ELKAPI DWORD WINAPI basGetFileVersion(const wchar_t* path, DWORD* high, DWORD* l
  * unreadable; the last error is basGetFileVersion's result (0 when read). */
 ELKAPI int WINAPI basCheckFileVersion(const wchar_t* path, DWORD high, DWORD low);
 
+/* ---- Maintenance: Windows Sockets catalog repair ---------------------- */
+/* Repairs the 32-bit, then the 64-bit catalogs (protocols and name spaces)
+ * named by "Current_Protocol_Catalog" and "Current_NameSpace_Catalog" below
+ * HKLM\System\CurrentControlSet\Services\Winsock2\Parameters: entries
+ * whose provider library is missing are removed, the others renamed to 1, 2,
+ * 3... (twelve digits) in the order of their names and the count written when
+ * entries went. An entry whose path cannot be read or tested is kept and
+ * counted; a rename copies the whole key before the old one goes, and never
+ * onto an existing entry. A catalog name that cannot be read is reported on
+ * standard output. Mode 1 then runs "netsh winsock reset", waits for it and
+ * returns 0 once it has run, or the error of its start; any other mode returns
+ * the 64-bit pass's status: that of its last step (on a system without 64-bit
+ * entries, the failed opening of the protocol catalog's "Catalog_Entries64").
+ * Not for two threads of a process at once. */
+ELKAPI DWORD WINAPI basFixNetworkStack(INT mode);
+
 /* ---- Maintenance: home-server connector firewall rules ----------------- */
 /* Lets the service program "TarvoSvc.exe" of the program folder accept TCP
  * connections on port 16107 from the local subnet and open connections to it:

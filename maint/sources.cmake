@@ -1,5 +1,15 @@
 # Maintenance tasks: each task adds its own elk_family_sources() block.
 
+# Repair of the Windows Sockets catalog.
+elk_family_sources(
+    CORE
+        core/catalog_repair.cpp
+    WINDOWS
+        winsock_catalog.cpp
+    CORE_TESTS
+        catalog_repair_test.cpp
+)
+
 # Firewall rules for the home-server connector.
 elk_family_sources(
     WINDOWS

@@ -32,6 +32,7 @@ int password(int argc, wchar_t** argv);
 int product(int argc, wchar_t** argv);
 int codepage(int argc, wchar_t** argv);
 int bts(int argc, wchar_t** argv);
+int winsockRepair(int argc, wchar_t** argv);
 int sound(int argc, wchar_t** argv);
 int notify(int argc, wchar_t** argv);
 int schedule(int argc, wchar_t** argv);
