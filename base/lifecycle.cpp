@@ -119,6 +119,13 @@ struct SoundService {
     }
 };
 
+// The shell library of basAutoComplete, bound on first use; let go after
+// the language module.
+struct AutoCompleteLibrary {
+    ReleaseCode& result;
+    ~AutoCompleteLibrary() { result.note(releaseAutoComplete()); }
+};
+
 // What the first start-up brings up, one member per service in the order of
 // the start-up; destruction takes them down in reverse. The sound lock is
 // made before the network starts, so that the shut-down stops the network
@@ -133,6 +140,7 @@ private:
     ReleaseCode result_;  // first: every other member reports into it
     SuiteBase base_;
     IniPath iniPath_;
+    AutoCompleteLibrary autoComplete_{result_};
     LanguageModule language_{result_};
     std::optional<CriticalSection> soundLock_;
     SoundService sounds_{result_};

@@ -18,4 +18,8 @@ CRITICAL_SECTION* soundLock();
 // sound lock goes: 0 or a Windows error code.
 DWORD stopSounds();
 
+// Lets go of the shell library that basAutoComplete bound, and of its entry
+// point: 0 or the failed unload's error code.
+DWORD releaseAutoComplete();
+
 }  // namespace elk

@@ -10,3 +10,5 @@ target_link_libraries(elkBase PRIVATE gdi32 wsock32 ole32 shell32)
 target_link_libraries(elkBase PRIVATE version)
 # BSTR texts of the firewall's COM interfaces.
 target_link_libraries(elkBase PRIVATE oleaut32)
+# Network names of mapped drives.
+target_link_libraries(elkBase PRIVATE mpr)

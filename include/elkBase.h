@@ -886,6 +886,68 @@ ELKAPI DWORD WINAPI tskSetMirrorParamsForUpdater(DWORD fallback, const wchar_t* 
  * status is not NULL. The result is the tool's. */
 ELKAPI DWORD WINAPI tskLaunchMirror(DWORD* status, const wchar_t* logPath);
 
+/* ---- Files, folders and processes ---- */
+/* The file that serves a COM class (text "{...}" or without the braces):
+ * the unnamed text value of its "InprocServer32", "LocalServer" or
+ * "LocalServer32" key below HKEY_CLASSES_ROOT\CLSID; a text with a short (~)
+ * name loses the switches from its first "/" and is written out long. TRUE with the path in out; FALSE with out empty (when size > 0)
+ * when the class or a server is not registered, and when the path does not
+ * fit size characters with its terminator: a path is never cut. */
+ELKAPI BOOL WINAPI basGetOleServerFileNameFromClassId(const wchar_t* classId, wchar_t* out, DWORD size);
+/* The version of the class's server file (up to 259 characters), as
+ * basGetFileVersion gives it; both outputs are zeroed first, 2 when no
+ * server file is found (also in the last error). */
+ELKAPI DWORD WINAPI basGetOleServerVersion(const wchar_t* classId, DWORD* high, DWORD* low);
+/* As basCheckFileVersion for the class's server file: -1 with last error 2
+ * when none is found. */
+ELKAPI int WINAPI basCheckOleServerVersion(const wchar_t* classId, DWORD high, DWORD low);
+/* Calls the COM library's DllRegisterServer or DllUnregisterServer with OLE
+ * started: its HRESULT, or the error of a missing file (2), a library that
+ * does not load, or a missing entry point (127); 0x80004005 when OLE cannot
+ * start on the thread; 87 for a NULL path. */
+ELKAPI DWORD WINAPI basRegisterComDll(const wchar_t* path);
+ELKAPI DWORD WINAPI basUnregisterComDll(const wchar_t* path);
+/* Creates an empty file "ozr<hex>.tmp" in the system's temporary folder and
+ * writes its path into out (MAX_PATH characters); the second argument is
+ * unused. The file's unique number, or 0 with the last error (out empty). */
+ELKAPI UINT WINAPI basGetTempFile(wchar_t* out, DWORD reserved);
+/* The same, then opened for reading and writing (shared for reading); the
+ * caller closes the handle. INVALID_HANDLE_VALUE on failure, and no file. */
+ELKAPI HANDLE WINAPI basCreateTempFile(wchar_t* out, DWORD reserved);
+/* Removes the unpacking leftovers from the temporary folder: files and
+ * folders named "unp", digits, and nothing or ".tmp" (case ignored) whose
+ * creation and last-write times are both more than `hours` hours ago; folders
+ * with their content when `recursive`, else only when empty. 1 when done
+ * (also when there is nothing), -1 when an entry could not be removed (the
+ * others still are), 0 when the temporary folder is unknown. */
+ELKAPI int WINAPI basEmptyTarvoTempFolder(DWORD hours, BOOLEAN recursive);
+/* The folder for moved files: the suite's machine-wide registry value
+ * "MovedFolder", else "moved" in the data folder. Free the text with
+ * basFreeMoveFolder; NULL (last error 8) when out of memory. */
+ELKAPI wchar_t* WINAPI basGetMoveFolder(void);
+ELKAPI void WINAPI basFreeMoveFolder(wchar_t* folder);
+/* Flags of basExpandUserAreas. */
+#define ELK_AREAS_RELEASE      0x01u /* free *result (from an earlier call) and set it NULL */
+#define ELK_AREAS_ONLY_CHANGED 0x02u /* no text when no entry was rewritten */
+/* The list of paths with each path on a mapped network drive written with
+ * the drive's network name ("Z:\x" to "\\server\share\x"). Entries are
+ * a path between double quotes with an optional ";" after the closing one,
+ * or, unquoted, the rest of the list; all else is copied unchanged. *result gets a new text
+ * (free it with a second call in release mode), or stays NULL. 0, 8 when out
+ * of memory, 160 for a NULL list or result. */
+ELKAPI DWORD WINAPI basExpandUserAreas(const wchar_t* list, wchar_t** result, DWORD flags);
+/* Starts a command line (at most 257 characters, else 87): its program part,
+ * up to the first ".exe" or ".scr" that ends a word, is quoted unless the
+ * command starts with a quote, and without such an extension the whole
+ * command is. With `wait` it returns when the program has ended. 0 (the
+ * program's exit code is not reported) or the error of the start. */
+ELKAPI DWORD WINAPI basExecuteAndWait(const wchar_t* command, BOOLEAN wait);
+/* The shell's auto-completion (SHACF_* flags) for an edit control: 0,
+ * ELK_E_GENERAL when the shell refuses, or the error of loading shlwapi.dll
+ * or finding its entry. The shell library stays bound until the last
+ * shut-down. */
+ELKAPI DWORD WINAPI basAutoComplete(HWND window, DWORD flags);
+
 #ifdef __cplusplus
 } /* extern "C" */
 

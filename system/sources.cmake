@@ -11,3 +11,19 @@ elk_family_sources(
     WINDOWS
         file_version.cpp
 )
+# Files, folders and processes: COM servers and their registration, temporary
+# files and the cleaning of unpacking leftovers, the moved-files folder,
+# network names of mapped drives, starting programs, auto-completion.
+elk_family_sources(
+    CORE
+        core/file_names.cpp
+    WINDOWS
+        com_server.cpp
+        temp_files.cpp
+        move_folder.cpp
+        user_areas.cpp
+        execute.cpp
+        autocomplete.cpp
+    CORE_TESTS
+        file_names_test.cpp
+)
