@@ -19,4 +19,18 @@ inline void copyBounded(wchar_t* out, size_t size, const wchar_t* src) {
     out[i] = L'\0';
 }
 
+// Decimal digits only (no sign, no blank) from `at` on, within [least, most];
+// `at` is left after the digits.
+inline bool boundedNumber(const wchar_t*& at, unsigned long least, unsigned long most, unsigned long* out) {
+    const wchar_t* start = at;
+    unsigned long number = 0;
+    for (; *at >= L'0' && *at <= L'9'; ++at) {
+        number = number * 10 + static_cast<unsigned long>(*at - L'0');
+        if (number > most) return false;
+    }
+    if (at == start || number < least) return false;
+    *out = number;
+    return true;
+}
+
 }  // namespace elk

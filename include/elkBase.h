@@ -825,6 +825,43 @@ ELKAPI DWORD WINAPI basGetFileVersion(const wchar_t* path, DWORD* high, DWORD* l
  * unreadable; the last error is basGetFileVersion's result (0 when read). */
 ELKAPI int WINAPI basCheckFileVersion(const wchar_t* path, DWORD high, DWORD low);
 
+/* ---- System and session queries ---- */
+/* basIsOS, basGetComputerName, basGetDomainName and basGetNetDomain: see
+ * "Lifecycle and global state". */
+/* Fills the extended record (size field set to its 284 bytes), or the plain
+ * one (276) when the system refuses it: 0, the system's error, or 87 for a
+ * null record. */
+ELKAPI DWORD WINAPI basGetOSVersion(OSVERSIONINFOEXW* info);
+/* The account of the process (on 9x the registry's "Current User", else
+ * ".Default"), looked up on the first call after each start-up; the call also
+ * sets basGetNetDomain: the account's domain, empty for "NT AUTHORITY" (on 9x
+ * the network client's "Workgroup", else ".Default"). Empty when the look-up
+ * fails; the next call tries again. Safe from several threads at once. */
+ELKAPI const wchar_t* WINAPI basGetNetUser(void);
+/* Waits until the workstation knows its domain or workgroup (NetApi32's
+ * NetWkstaGetInfo, level 100; up to 300 tries, 1 s apart, so up to five
+ * minutes) and makes it basGetDomainName's (19 characters at most); an empty
+ * answer at the last try is taken too, a failed one changes nothing. Returns
+ * at once without NetApi32.
+ * Test hook: the environment variable ELK_DOMAIN_DETECT = "TRIES,WAIT_MS"
+ * asks at most TRIES (1-300) times, WAIT_MS (0-1000) apart; any other value
+ * is ignored. */
+ELKAPI void WINAPI basDomainDetect(void);
+/* Available physical memory in bytes; *total (unless NULL) the physical
+ * memory, *addressSpace (unless NULL) the span of application addresses
+ * (0xFFFFFFFF when it exceeds 32 bits, as in 64-bit processes). */
+ELKAPI ULONGLONG WINAPI basGetPhysMemoryStatus(ULONGLONG* total, DWORD* addressSpace);
+/* TRUE when the screen has more than 8 bits per pixel. */
+ELKAPI BOOL WINAPI basIsEnoughColors(void);
+/* basGetFileVersion of the system folder's "shdocvw.dll", with the revision
+ * (the low 16 bits of *low, unless low is NULL) set to 0 in every case. */
+ELKAPI DWORD WINAPI basGetIeVersion(DWORD* high, DWORD* low);
+/* TRUE when a window covers its whole monitor (a window with caption and
+ * sizing border by its client area) and holds the foreground (it is the
+ * foreground window, one of its parents, or a window of the same thread);
+ * the desktop and the shell's "Progman" window never count. */
+ELKAPI BOOL WINAPI basFullscreenAppRunning(void);
+
 /* ---- Maintenance: Windows Sockets catalog repair ---------------------- */
 /* Repairs the 32-bit, then the 64-bit catalogs (protocols and name spaces)
  * named by "Current_Protocol_Catalog" and "Current_NameSpace_Catalog" below

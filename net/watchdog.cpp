@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "base/bind.h"
+#include "base/wide.h"
 #include "include/elkBase.h"
 
 namespace elk::net {
@@ -14,20 +15,6 @@ namespace {
 constexpr DWORD kLimitMs = 60 * 1000;
 constexpr DWORD kPeriodMs = 30 * 1000;
 constexpr unsigned long kMinPeriodMs = 100;
-
-// Decimal digits only (no sign, no blank) from `at` on, within [least, most];
-// `at` is left after the digits.
-bool boundedNumber(const wchar_t*& at, unsigned long least, unsigned long most, unsigned long* out) {
-    const wchar_t* start = at;
-    unsigned long number = 0;
-    for (; *at >= L'0' && *at <= L'9'; ++at) {
-        number = number * 10 + static_cast<unsigned long>(*at - L'0');
-        if (number > most) return false;
-    }
-    if (at == start || number < least) return false;
-    *out = number;
-    return true;
-}
 
 std::atomic<WatchTable*> g_table{nullptr};
 std::atomic<DWORD> g_limitMs{kLimitMs};

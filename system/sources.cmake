@@ -10,6 +10,8 @@ elk_family_sources(
 elk_family_sources(
     WINDOWS
         file_version.cpp
+        sysinfo.cpp
+        fullscreen.cpp
 )
 # Files, folders and processes: COM servers and their registration, temporary
 # files and the cleaning of unpacking leftovers, the moved-files folder,
