@@ -15,19 +15,20 @@
 #include "base/suite/ozrCmnBS.h"
 #include "base/wide.h"
 #include "include/elkBase.h"
+#include "maint/firewall_classes.h"
 
 namespace elk {
 
 namespace {
 
-constexpr GUID kClsidPolicy2 = {0xe2b3c97f, 0x6ae1, 0x41ac, {0x81, 0x7a, 0xf6, 0xf9, 0x21, 0x66, 0xd7, 0xdd}};
-constexpr GUID kIidPolicy2 = {0x98325047, 0xc671, 0x4174, {0x8d, 0x81, 0xde, 0xfc, 0xd3, 0xf0, 0x31, 0x86}};
-constexpr GUID kClsidRule = {0x2c5bc43e, 0x3369, 0x4c33, {0xab, 0x0c, 0xbe, 0x94, 0x69, 0x67, 0x7a, 0xf4}};
-constexpr GUID kIidRule = {0xaf230d27, 0xbaba, 0x4e42, {0xac, 0xed, 0xf5, 0x24, 0xf2, 0x2c, 0xfc, 0xe2}};
-constexpr GUID kClsidManager = {0x304ce942, 0x6e39, 0x40d8, {0x94, 0x3a, 0xb9, 0x13, 0xc4, 0x0c, 0x9c, 0xd4}};
-constexpr GUID kIidManager = {0xf7898af5, 0xcac4, 0x4632, {0xa2, 0xec, 0xda, 0x06, 0xe5, 0x11, 0x1a, 0xf2}};
-constexpr GUID kClsidApplication = {0xec9846b3, 0x2762, 0x4a6b, {0xa2, 0x14, 0x6a, 0xcb, 0x60, 0x34, 0x62, 0xd2}};
-constexpr GUID kIidApplication = {0xb5e64ffa, 0xc2c5, 0x444e, {0xa3, 0x01, 0xfb, 0x5e, 0x00, 0x01, 0x80, 0x50}};
+using namespace firewall;
+
+// An in-process object of the firewall; false when there is none.
+template <typename I>
+bool create(const GUID& clsid, const GUID& iid, ComPtr<I>& out) {
+    return SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, reinterpret_cast<void**>(out.put()))) &&
+           out;
+}
 
 constexpr wchar_t kSection[] = L"WHS";
 constexpr wchar_t kVerified[] = L"NetFwRulesVerified";
@@ -82,10 +83,7 @@ void removeRule(INetFwRules* rules, const wchar_t* name) {
 // repeated creation would leave one more.
 bool addRule(INetFwRules* rules, const wchar_t* name, NET_FW_RULE_DIRECTION direction, const wchar_t* program) {
     ComPtr<INetFwRule> rule;
-    if (FAILED(CoCreateInstance(kClsidRule, nullptr, CLSCTX_INPROC_SERVER, kIidRule,
-                                reinterpret_cast<void**>(rule.put()))) ||
-        !rule)
-        return false;
+    if (!create(kClsidRule, kIidRule, rule)) return false;
     UniqueBstr ruleName(SysAllocString(name)), description(SysAllocString(kDescription)),
         application(program[0] ? SysAllocString(program) : nullptr), remote(SysAllocString(kLocalSubnet));
     const bool inbound = direction == NET_FW_RULE_DIR_IN;
@@ -110,10 +108,7 @@ bool addRule(INetFwRules* rules, const wchar_t* name, NET_FW_RULE_DIRECTION dire
 // NT 6 and later: true when both rules were found after an earlier creation.
 bool rulesInPlace(const Job& job) {
     ComPtr<INetFwPolicy2> policy;
-    if (FAILED(CoCreateInstance(kClsidPolicy2, nullptr, CLSCTX_INPROC_SERVER, kIidPolicy2,
-                                reinterpret_cast<void**>(policy.put()))) ||
-        !policy)
-        return false;
+    if (!create(kClsidPolicy2, kIidPolicy2, policy)) return false;
     ComPtr<INetFwRules> rules;
     if (FAILED(policy.get()->get_Rules(rules.put())) || !rules) return false;
     if (flag(job, kCreated) && hasRule(rules.get(), kInboundName) && hasRule(rules.get(), kOutboundName)) return true;
@@ -139,10 +134,7 @@ bool authorizedAndEnabled(INetFwAuthorizedApplications* applications, const wcha
 bool authorize(INetFwAuthorizedApplications* applications, const wchar_t* program) {
     if (!applications || !program[0]) return false;
     ComPtr<INetFwAuthorizedApplication> application;
-    if (FAILED(CoCreateInstance(kClsidApplication, nullptr, CLSCTX_INPROC_SERVER, kIidApplication,
-                                reinterpret_cast<void**>(application.put()))) ||
-        !application)
-        return false;
+    if (!create(kClsidApplication, kIidApplication, application)) return false;
     UniqueBstr path(SysAllocString(program)), name(SysAllocString(kApplicationName));
     if (!path || !name) return false;
     // Enabled stays as the new object has it.
@@ -156,10 +148,7 @@ bool authorize(INetFwAuthorizedApplications* applications, const wchar_t* progra
 // after an earlier authorization.
 bool applicationInPlace(const Job& job) {
     ComPtr<INetFwMgr> manager;
-    if (FAILED(CoCreateInstance(kClsidManager, nullptr, CLSCTX_INPROC_SERVER, kIidManager,
-                                reinterpret_cast<void**>(manager.put()))) ||
-        !manager)
-        return false;
+    if (!create(kClsidManager, kIidManager, manager)) return false;
     ComPtr<INetFwPolicy> policy;
     if (FAILED(manager.get()->get_LocalPolicy(policy.put())) || !policy) return false;
     ComPtr<INetFwProfile> profile;

@@ -38,6 +38,8 @@ int notify(int argc, wchar_t** argv);
 int schedule(int argc, wchar_t** argv);
 int spool(int argc, wchar_t** argv);
 int submit(int argc, wchar_t** argv);
+int exec(int argc, wchar_t** argv);
+int cleanTemp(int argc, wchar_t** argv);
 int whsFirewall(int argc, wchar_t** argv);
 int mirror(int argc, wchar_t** argv);
 

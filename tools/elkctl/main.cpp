@@ -88,6 +88,12 @@ const Command kCommands[] = {
      L"       [--file-prop TAG=PATH]...",
      L"a file into the submission spool (kind 1, manual, unless\n"
      L"given), with text properties and embedded files"},
+    {L"exec", elkctl::exec, L"exec [--wait] COMMAND",
+     L"start a command line as the suite does (the program part\n"
+     L"quoted up to its .exe), with --wait until it has ended"},
+    {L"clean-temp", elkctl::cleanTemp, L"clean-temp HOURS [--recursive]",
+     L"remove unpacking leftovers (unp<digits>[.tmp]) older than HOURS\n"
+     L"from the temporary folder; full folders only with --recursive"},
     {L"whs-firewall", elkctl::whsFirewall, L"whs-firewall",
      L"one attempt at the home-server connector's firewall rules;\n"
      L"then the INI keys of section WHS and what the firewall holds"},

@@ -8,6 +8,7 @@
 #include "base/handles.h"
 #include "base/suite/ozrCmnBS.h"
 #include "include/elkBase.h"
+#include "maint/firewall_classes.h"
 #include "tools/elkctl/commands.h"
 #include "tools/elkctl/console.h"
 #include "tools/elkctl/started.h"
@@ -18,10 +19,7 @@ namespace {
 
 using elk::ComPtr;
 
-constexpr GUID kClsidPolicy2 = {0xe2b3c97f, 0x6ae1, 0x41ac, {0x81, 0x7a, 0xf6, 0xf9, 0x21, 0x66, 0xd7, 0xdd}};
-constexpr GUID kIidPolicy2 = {0x98325047, 0xc671, 0x4174, {0x8d, 0x81, 0xde, 0xfc, 0xd3, 0xf0, 0x31, 0x86}};
-constexpr GUID kClsidManager = {0x304ce942, 0x6e39, 0x40d8, {0x94, 0x3a, 0xb9, 0x13, 0xc4, 0x0c, 0x9c, 0xd4}};
-constexpr GUID kIidManager = {0xf7898af5, 0xcac4, 0x4632, {0xa2, 0xec, 0xda, 0x06, 0xe5, 0x11, 0x1a, 0xf2}};
+using namespace elk::firewall;
 
 const wchar_t* const kRuleNames[] = {L"tarvo! WHS Connector (TCP-In)", L"tarvo! WHS Connector (TCP-Out)"};
 
