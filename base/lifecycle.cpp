@@ -8,6 +8,7 @@
 #include "base/core/osclass.h"
 #include "base/handles.h"
 #include "base/bind.h"
+#include "base/crash_report.h"
 #include "base/paths.h"
 #include "base/release.h"
 #include "base/startup_services.h"
@@ -77,6 +78,19 @@ private:
     bool started_ = false;
 };
 
+// The crash-report filter and its dump name, from the start-up to the last
+// shut-down.
+struct CrashReports {
+    bool started = false;
+    void start() {
+        installCrashReports();
+        started = true;
+    }
+    ~CrashReports() {
+        if (started) removeCrashReports();
+    }
+};
+
 // The INI path: empty before the first start-up and again after a failed one
 // or the last shut-down, so that nothing goes on using the settings of an
 // installation the library no longer runs on.
@@ -139,6 +153,7 @@ public:
 private:
     ReleaseCode result_;  // first: every other member reports into it
     SuiteBase base_;
+    CrashReports crashReports_;
     IniPath iniPath_;
     AutoCompleteLibrary autoComplete_{result_};
     LanguageModule language_{result_};
@@ -152,6 +167,7 @@ std::optional<Running> g_running;
 DWORD Running::start(DWORD flags) {
     if (DWORD rc = base_.start(flags)) return rc;
     if (DWORD rc = classifySystem()) return rc;
+    if (!(flags & ELK_INIT_NO_CRASH_REPORT)) crashReports_.start();
     g_state.netDomain[0] = g_state.netUser[0] = g_state.languagePath[0] = L'\0';
     if (!isDirectory(fsGetTarvoProgramPath()) || !isDirectory(fsGetTarvoDataPath())) return ELK_E_FOLDER_MISSING;
     iniPath_.set();

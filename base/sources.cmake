@@ -12,3 +12,8 @@ elk_family_sources(
         pathjoin_test.cpp
         osclass_test.cpp
 )
+# Crash reports: minidumps into the log folder.
+elk_family_sources(
+    WINDOWS
+        crash_report.cpp
+)

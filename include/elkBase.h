@@ -78,6 +78,15 @@ ELKAPI DWORD WINAPI basWriteString(HANDLE file, const wchar_t* text);
  * handle is not a thread). */
 ELKAPI DWORD WINAPI basStopThread(HANDLE thread);
 
+/* ---- Crash reports ------------------------------------------------------ */
+/* A start-up without ELK_INIT_NO_CRASH_REPORT on NT 5.1 or later writes a
+ * minidump into the log folder at the first exception that no handler takes.
+ * basGenerateExceptionReport writes one now for an exception the caller caught
+ * (null: a dump without an exception). One dump file per start-up, replaced by
+ * each later dump. 0; 120 when the dump library or its entry is missing or no
+ * start-up loaded it; otherwise the error of the file or of the dump. */
+ELKAPI DWORD WINAPI basGenerateExceptionReport(EXCEPTION_POINTERS* exception);
+
 /* ---- Language ---------------------------------------------------------- */
 ELKAPI DWORD WINAPI basReinitLanguage(DWORD flags);
 ELKAPI const wchar_t* WINAPI basGetLanguagePath(void);

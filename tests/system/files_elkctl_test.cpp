@@ -21,7 +21,7 @@ TEST(ElkctlFiles, ExecWaitsForTheProgram) {
 
     run = elktest::runElkctl(L"exec \"" + (folder / L"missing.exe") + L"\"");
     EXPECT_EQ(run.exitCode, 1u);
-    EXPECT_NE(run.err.find("2"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(": 0x00000002 "), std::string::npos) << run.err;
     EXPECT_EQ(elktest::runElkctl(L"exec").exitCode, 2u);
 }
 
