@@ -217,7 +217,8 @@ TEST_F(CrashReport, ReportsGiveTheFailureOfTheDumpFile) {
     } cases[] = {
         /* 0 */ {tree.root() + L"\\missing", ERROR_PATH_NOT_FOUND},
         // The dump's name would not fit the system's limit: none is made up.
-        /* 1 */ {tree.root() + L"\\" + std::wstring(MAX_PATH - tree.root().size() - 14, L'x'), ERROR_FILENAME_EXCED_RANGE},
+        /* 1 */ {tree.root() + L"\\" + std::wstring(MAX_PATH - tree.root().size() - 14, L'x'),
+                 ERROR_FILENAME_EXCED_RANGE},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE("case " + std::to_string(i));
