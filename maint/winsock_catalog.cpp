@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/bind.h"
 #include "base/handles.h"
 #include "base/wide.h"
 #include "include/elkBase.h"
@@ -222,33 +223,76 @@ bool namesNothing(DWORD error) {
     }
 }
 
-elk::Judgement judgePath(const std::wstring& path) {
+// The system folder of a catalog's kind is another one than this process's
+// when the kinds differ: a 64-bit process finds 32-bit providers' "system32"
+// in the 32-bit system folder, a 32-bit process under WOW64 finds the 64-bit
+// ones with the file system's redirection off.
+#ifdef _WIN64
+std::wstring systemFolderFor(const std::wstring& path, bool bits64) {
+    wchar_t system[MAX_PATH], wow64[MAX_PATH];
+    if (bits64) return path;
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || path.size() <= length || path[length] != L'\\' ||
+        CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(), static_cast<int>(length), system,
+                       static_cast<int>(length)) != CSTR_EQUAL)
+        return path;
+    const UINT wowLength = GetSystemWow64DirectoryW(wow64, MAX_PATH);
+    if (wowLength == 0 || wowLength >= MAX_PATH) return path;
+    return std::wstring(wow64, wowLength) + path.substr(length);
+}
+
+DWORD openPath(const std::wstring& path, bool bits64, elk::UniqueFile& file) {
+    file.reset(CreateFileW(systemFolderFor(path, bits64).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file ? ERROR_SUCCESS : GetLastError();
+}
+#else
+DWORD openPath(const std::wstring& path, bool bits64, elk::UniqueFile& file) {
+    using IsWow64 = BOOL(WINAPI*)(HANDLE, BOOL*);
+    using Disable = BOOL(WINAPI*)(void**);
+    using Revert = BOOL(WINAPI*)(void*);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto isWow64 = elk::bindProc<IsWow64>(kernel, "IsWow64Process");
+    auto disable = elk::bindProc<Disable>(kernel, "Wow64DisableWow64FsRedirection");
+    auto revert = elk::bindProc<Revert>(kernel, "Wow64RevertWow64FsRedirection");
+    BOOL wow64 = FALSE;
+    void* previous = nullptr;
+    const bool redirected = bits64 && isWow64 && disable && revert && isWow64(GetCurrentProcess(), &wow64) &&
+                            wow64 && disable(&previous);
+    file.reset(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const DWORD error = file ? ERROR_SUCCESS : GetLastError();
+    if (redirected) revert(previous);
+    return error;
+}
+#endif
+
+elk::Judgement judgePath(const std::wstring& path, bool bits64) {
     wchar_t expanded[MAX_PATH];
     DWORD length = ExpandEnvironmentStringsW(path.c_str(), expanded, MAX_PATH);
     if (length == 0) return {elk::LibraryVerdict::Unjudged, GetLastError()};
     // A path cut to fit would name some other file.
     if (length > MAX_PATH) return {elk::LibraryVerdict::Unjudged, ERROR_FILENAME_EXCED_RANGE};
-    elk::UniqueFile file(CreateFileW(expanded, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (file) return {elk::LibraryVerdict::Present, ERROR_SUCCESS};
-    DWORD error = GetLastError();
+    elk::UniqueFile file;
+    const DWORD error = openPath(expanded, bits64, file);
+    if (!error) return {elk::LibraryVerdict::Present, ERROR_SUCCESS};
     if (namesNothing(error)) return {elk::LibraryVerdict::Missing, ERROR_SUCCESS};
     return {elk::LibraryVerdict::Unjudged, error};
 }
 
 // A name-space entry names its library in "LibraryPath".
-elk::Judgement judgeNameSpaceEntry(const std::wstring& entries, const std::u16string& name) {
+elk::Judgement judgeNameSpaceEntry(const std::wstring& entries, const std::u16string& name, bool bits64) {
     elk::UniqueKey key;
     std::wstring path;
     DWORD rc = RegOpenKeyExW(HKEY_LOCAL_MACHINE, (entries + L"\\" + elk::wide(name.c_str())).c_str(), 0, KEY_READ,
                              key.put());
     if (!rc) rc = readString(key.get(), L"LibraryPath", true, path);
     if (rc) return {elk::LibraryVerdict::Unjudged, rc};
-    return judgePath(path);
+    return judgePath(path, bits64);
 }
 
 // A protocol entry's record starts with its library's path in ANSI text.
-elk::Judgement judgeProtocolEntry(const std::wstring& entries, const std::u16string& name) {
+elk::Judgement judgeProtocolEntry(const std::wstring& entries, const std::u16string& name, bool bits64) {
     elk::UniqueKey key;
     DWORD rc = RegOpenKeyExW(HKEY_LOCAL_MACHINE, (entries + L"\\" + elk::wide(name.c_str())).c_str(), 0,
                              KEY_QUERY_VALUE, key.put());
@@ -268,24 +312,25 @@ elk::Judgement judgeProtocolEntry(const std::wstring& entries, const std::u16str
         MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(data.data()), static_cast<int>(bytes),
                             path.data(), length);
     }
-    return judgePath(path);
+    return judgePath(path, bits64);
 }
 
 struct CatalogKind {
     const wchar_t* entries;
     const wchar_t* count;
+    bool bits64;
 };
-const CatalogKind k32 = {L"Catalog_Entries", L"Num_Catalog_Entries"};
-const CatalogKind k64 = {L"Catalog_Entries64", L"Num_Catalog_Entries64"};
+const CatalogKind k32 = {L"Catalog_Entries", L"Num_Catalog_Entries", false};
+const CatalogKind k64 = {L"Catalog_Entries64", L"Num_Catalog_Entries64", true};
 
 // One catalog: its entries judged, removed and renumbered, then its count
 // written if entries went. The status of the last step taken.
 DWORD repairCatalog(const std::wstring& catalog, const CatalogKind& kind, const std::vector<std::u16string>& names,
-                    elk::Judgement (*judge)(const std::wstring&, const std::u16string&), DWORD status) {
+                    elk::Judgement (*judge)(const std::wstring&, const std::u16string&, bool), DWORD status) {
     const std::wstring entries = catalog + L"\\" + kind.entries;
     RegistryEntries keys(entries);
     const elk::RepairOutcome outcome = elk::repairCatalog(
-        names, [&](const std::u16string& name) { return judge(entries, name); }, keys, status);
+        names, [&](const std::u16string& name) { return judge(entries, name, kind.bits64); }, keys, status);
     if (outcome.remaining == outcome.listed) return outcome.status;
     elk::UniqueKey key;
     DWORD rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, catalog.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,

@@ -12,6 +12,7 @@
 
 #include "base/handles.h"
 #include "include/elkBase.h"
+#include "support/files.h"
 #include "support/install_tree.h"
 #include "support/process.h"
 
@@ -282,6 +283,27 @@ TEST_F(WinsockCatalog, NoSixtyFourBitEntries) {
         EXPECT_FALSE(exists(entriesPath(c, B64)));
         EXPECT_EQ(count(c, B64), std::nullopt);
     }
+}
+
+// Each kind's providers are looked for in that kind's system folder: a 32-bit
+// provider of "system32" is in the 32-bit system folder, wherever that is.
+TEST_F(WinsockCatalog, EachKindInItsOwnSystemFolder) {
+    wchar_t wow64[MAX_PATH];
+    const UINT length = GetSystemWow64DirectoryW(wow64, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) GTEST_SKIP() << "a system without a 32-bit system folder of its own";
+    const std::wstring file = L"elk-wow64-provider-" + std::to_wstring(GetCurrentProcessId()) + L".dll";
+    const std::wstring placed = std::wstring(wow64) + L"\\" + file;
+    ASSERT_TRUE(elktest::writeFile(placed, "MZ"));
+    elk::ScopeExit removeFile([&] { DeleteFileW(placed.c_str()); });
+    const std::wstring library = L"%SystemRoot%\\system32\\" + file;
+    add(NameSpace, B32, {{1, text(library)}}, 1);
+    add(Protocol, B32, {{1, packed(std::string(library.begin(), library.end()))}}, 1);
+    add(NameSpace, B64, {{1, text(library)}, {2, text(kPresent)}}, 2);
+    EXPECT_EQ(basFixNetworkStack(0), 0u);  // the 64-bit name-space count written last
+    EXPECT_EQ(entries(NameSpace, B32), named({{1, 1}}));
+    EXPECT_EQ(entries(Protocol, B32), named({{1, 1}}));
+    EXPECT_EQ(entries(NameSpace, B64), named({{1, 2}}));
+    EXPECT_EQ(count(NameSpace, B64), 1u);
 }
 
 // A renamed entry is the same tree, byte for byte: values of every type and
