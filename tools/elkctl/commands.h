@@ -42,5 +42,10 @@ int exec(int argc, wchar_t** argv);
 int cleanTemp(int argc, wchar_t** argv);
 int whsFirewall(int argc, wchar_t** argv);
 int mirror(int argc, wchar_t** argv);
+int sysinfo(int argc, wchar_t** argv);
+int fileVersion(int argc, wchar_t** argv);
+
+// The operating-system class of the running library ("NT 5.1 (0x004)"), for info and sysinfo.
+std::wstring osClassText();
 
 }  // namespace elkctl

@@ -15,9 +15,7 @@
 
 namespace elkctl {
 
-namespace {
-
-std::wstring osClass() {
+std::wstring osClassText() {
     static const struct {
         DWORD bit;
         const wchar_t* name;
@@ -35,8 +33,6 @@ std::wstring osClass() {
         }
     return L"unknown";
 }
-
-}  // namespace
 
 int info(int argc, wchar_t**) {
     if (argc != 0) return kMisused;
@@ -58,7 +54,7 @@ int info(int argc, wchar_t**) {
     row(L"INI file:         ", basGetIniPath());
     row(L"Computer name:    ", basGetComputerName());
     row(L"Domain name:      ", basGetDomainName());
-    row(L"Operating system: ", osClass());
+    row(L"Operating system: ", osClassText());
     print(text);
     return 0;
 }

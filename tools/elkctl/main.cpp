@@ -106,6 +106,12 @@ const Command kCommands[] = {
      L"the updater's (its mirror ADDRESS, a bare host with PORT, 80\n"
      L"unless given; sources \"mirror\", with --fallback \"mirror,main\"),\n"
      L"or a mirror run with its log in FILE; prints the run's status"},
+    {L"sysinfo", elkctl::sysinfo, L"sysinfo",
+     L"operating system, computer, domain, network user and domain,\n"
+     L"memory, colour depth, browser component, full-screen state"},
+    {L"file-version", elkctl::fileVersion, L"file-version PATH [--compare VERSION]",
+     L"the version of a file (\"1.2.3.4\" and its two 32-bit values);\n"
+     L"with --compare whether it is newer, the same or older"},
 };
 
 // `text` after `first`, its further lines indented to line up under the first.
