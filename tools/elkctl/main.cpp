@@ -94,6 +94,7 @@ const Command kCommands[] = {
     {L"clean-temp", elkctl::cleanTemp, L"clean-temp HOURS [--recursive]",
      L"remove unpacking leftovers (unp<digits>[.tmp]) older than HOURS\n"
      L"from the temporary folder; full folders only with --recursive"},
+    {L"dump", elkctl::dump, L"dump", L"a minidump of elkctl itself into the log folder; prints its path"},
     {L"whs-firewall", elkctl::whsFirewall, L"whs-firewall",
      L"one attempt at the home-server connector's firewall rules;\n"
      L"then the INI keys of section WHS and what the firewall holds"},
