@@ -871,6 +871,25 @@ ELKAPI DWORD WINAPI basGetIeVersion(DWORD* high, DWORD* low);
  * the desktop and the shell's "Progman" window never count. */
 ELKAPI BOOL WINAPI basFullscreenAppRunning(void);
 
+/* ---- System: other anti-virus products, access for everyone ---- */
+/* TRUE when a known anti-virus product of another maker is present: a device
+ * of its real-time driver opens, or one of its services has its driver file
+ * (the service's "ImagePath", or system folder\drivers\<service>.sys when it
+ * has none; a path that does not fit 260 characters does not count). Then the
+ * product's name is copied into `product` (38 characters) unless it is NULL.
+ * FALSE when none is found, and always on NT 6 and later; `product` is then
+ * left unchanged. */
+ELKAPI BOOL WINAPI basIsOtherAVInstalled(wchar_t* product);
+/* Gives Everyone full generic access to an existing file or folder: its
+ * access list loses Everyone's old entries and gains one inherited by
+ * subfolders, and for a folder one more inherited by its files only. On
+ * NT 5.x the list is reordered: explicit entries, then inherited ones, each
+ * group from last to first (Everyone's entries so come first). FALSE when
+ * path is NULL, the object has no access list or a null one (open to all
+ * already; the last error is left as it was), or a step fails (the last
+ * error is the system's); nothing is written then. */
+ELKAPI BOOL WINAPI basEnableWriteAccessToEveryone(const wchar_t* path);
+
 /* ---- Maintenance: Windows Sockets catalog repair ---------------------- */
 /* Repairs the 32-bit, then the 64-bit catalogs (protocols and name spaces)
  * named by "Current_Protocol_Catalog" and "Current_NameSpace_Catalog" below

@@ -13,6 +13,12 @@ elk_family_sources(
         sysinfo.cpp
         fullscreen.cpp
 )
+# Other anti-virus products, and write access for everyone.
+elk_family_sources(
+    WINDOWS
+        other_av.cpp
+        everyone_access.cpp
+)
 # Files, folders and processes: COM servers and their registration, temporary
 # files and the cleaning of unpacking leftovers, the moved-files folder,
 # network names of mapped drives, starting programs, auto-completion.

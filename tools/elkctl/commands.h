@@ -41,6 +41,8 @@ int submit(int argc, wchar_t** argv);
 int exec(int argc, wchar_t** argv);
 int cleanTemp(int argc, wchar_t** argv);
 int dump(int argc, wchar_t** argv);
+int otherAv(int argc, wchar_t** argv);
+int openToEveryone(int argc, wchar_t** argv);
 int whsFirewall(int argc, wchar_t** argv);
 int mirror(int argc, wchar_t** argv);
 int sysinfo(int argc, wchar_t** argv);

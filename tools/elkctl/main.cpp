@@ -95,6 +95,12 @@ const Command kCommands[] = {
      L"remove unpacking leftovers (unp<digits>[.tmp]) older than HOURS\n"
      L"from the temporary folder; full folders only with --recursive"},
     {L"dump", elkctl::dump, L"dump", L"a minidump of elkctl itself into the log folder; prints its path"},
+    {L"other-av", elkctl::otherAv, L"other-av",
+     L"a known anti-virus product of another maker, by its devices\n"
+     L"and services (never on NT 6 and later); exits with 1 when none"},
+    {L"open-to-everyone", elkctl::openToEveryone, L"open-to-everyone PATH",
+     L"full access for Everyone to a file or folder (and, for a\n"
+     L"folder, to the files created in it)"},
     {L"whs-firewall", elkctl::whsFirewall, L"whs-firewall",
      L"one attempt at the home-server connector's firewall rules;\n"
      L"then the INI keys of section WHS and what the firewall holds"},
