@@ -23,7 +23,8 @@ TEST(ElkctlSysinfo, ShowsTheSession) {
     const std::string lines[] = {"Operating system:  ", "System version:    ", "Physical memory:   ",
                                  "Colour depth:      ", "Network user:      " + elktest::utf8(user) + "\n",
                                  "Browser component: 6.0.2900.0\n",
-                                 "Full-screen:       no full-screen window in the foreground\n"};
+                                 // Another test's window may cover the screen meanwhile.
+                                 "Full-screen:       "};
     for (const std::string& line : lines)
         EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
     EXPECT_EQ(elktest::runElkctl(L"sysinfo now").exitCode, 2u);
