@@ -92,6 +92,17 @@ function(elk_link target)
     endforeach()
 endfunction()
 
+# A plain Windows program of the build (a wmain entry point) linked against
+# the DLLs given: test helpers and benchmarks.
+function(elk_program target)
+    cmake_parse_arguments(A "" "" "SOURCES;DLLS" ${ARGN})
+    add_executable(${target} ${A_SOURCES})
+    target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_options(${target} PRIVATE ${ELK_WARN})
+    target_link_options(${target} PRIVATE -municode)
+    elk_link(${target} ${A_DLLS})
+endfunction()
+
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
