@@ -64,10 +64,6 @@ const Command kCommands[] = {
      L"the boot-time scan through the engine loader, with the\n"
      L"engine's options (a 32-bit number); status exits with 1\n"
      L"when none is scheduled"},
-    {L"winsock-repair", elkctl::winsockRepair, L"winsock-repair [--reset]",
-     L"repair the Windows Sockets catalogs (entries whose library is\n"
-     L"missing removed, the rest numbered from 1), then with --reset\n"
-     L"\"netsh winsock reset\"; the catalogs before and after"},
     {L"sound", elkctl::sound, L"sound EVENT [--wait MS]",
      L"the sound of EVENT (100-102 threats, 110-112 scan, 120 update,\n"
      L"130 firewall, 140 welcome) with the INI file's switches, then\n"
@@ -101,6 +97,10 @@ const Command kCommands[] = {
     {L"open-to-everyone", elkctl::openToEveryone, L"open-to-everyone PATH",
      L"full access for Everyone to a file or folder (and, for a\n"
      L"folder, to the files created in it)"},
+    {L"winsock-repair", elkctl::winsockRepair, L"winsock-repair [--reset]",
+     L"repair the Windows Sockets catalogs (entries whose library is\n"
+     L"missing removed, the rest numbered from 1), then with --reset\n"
+     L"\"netsh winsock reset\"; the catalogs before and after"},
     {L"whs-firewall", elkctl::whsFirewall, L"whs-firewall",
      L"one attempt at the home-server connector's firewall rules;\n"
      L"then the INI keys of section WHS and what the firewall holds"},
