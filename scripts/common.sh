@@ -47,16 +47,28 @@ configure_windows() {
 # Creates each build's prefix once (side by side), then keeps one Wine server
 # per prefix for the whole run so that every program starts quickly; all are
 # stopped when the script ends.
+#
+# Each prefix also gets a Wine program that lives as long as the run, with its
+# output on /dev/null (a cmd.exe reading a pipe nobody writes to). The
+# prefix's system processes (services, rpcss, plugplay, ...) are started for
+# it and stay up. Otherwise whichever program happened to start them would
+# hand them its output pipe, and CTest would wait on that test's pipe until
+# the last Wine program of the prefix had ended.
 #   start_wine ARCH...
 wine_servers=()
+wine_hold=
 start_wine() {
     local arch
+    wine_hold=$(mktemp -u "${TMPDIR:-/tmp}/elk-wine-hold.XXXXXX")
+    mkfifo "$wine_hold"
+    exec 9<>"$wine_hold"  # a writer that never writes: the readers wait forever
     for arch in "$@"; do
         (
             wine_use "$arch"
             mkdir -p "$WINEPREFIX"
             "$root/scripts/wine-run.sh" cmd.exe /c exit 0 >/dev/null 2>&1 || true
             "$WINESERVER" -p 2>/dev/null || true  # already running is fine
+            "$root/scripts/wine-run.sh" cmd.exe <"$wine_hold" >/dev/null 2>&1 &
         ) &
         wine_servers+=("$arch")
     done
@@ -68,4 +80,8 @@ stop_wine() {
     for arch in "${wine_servers[@]}"; do
         (wine_use "$arch"; "$WINESERVER" -k 2>/dev/null || true)
     done
+    if [ -n "$wine_hold" ]; then
+        exec 9>&-
+        rm -f "$wine_hold"
+    fi
 }
