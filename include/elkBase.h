@@ -920,7 +920,8 @@ ELKAPI DWORD WINAPI basFixNetworkStack(INT mode);
  * TRUE at once on other systems; TRUE when the rules are in place or a retry
  * thread runs; FALSE when no thread could be started, and when the library
  * is not started. Test hook: the environment variable ELK_WHS_RETRY_WAIT_MS
- * (decimal milliseconds), read as each thread starts, replaces the wait. */
+ * (decimal milliseconds, 0 to 10000), read as each thread starts, replaces
+ * the wait; any other value is ignored. */
 ELKAPI BOOL WINAPI basCreateWhsConnectorFwRules(void);
 
 /* ---- Maintenance: update mirror task ---------------------------------- */

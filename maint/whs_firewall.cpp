@@ -176,13 +176,14 @@ bool attempt(const Job& job) {
 LONG g_retrying = 0;
 Job g_retryJob;
 
+// The test hook may only shorten the wait, like the library's other hooks.
 DWORD retryWait() {
     wchar_t text[16];
     DWORD n = GetEnvironmentVariableW(L"ELK_WHS_RETRY_WAIT_MS", text, ARRAYSIZE(text));
     if (n == 0 || n >= ARRAYSIZE(text)) return kRetryWaitMs;
-    wchar_t* end = nullptr;
-    unsigned long ms = wcstoul(text, &end, 10);
-    return end != text && *end == L'\0' ? static_cast<DWORD>(ms) : kRetryWaitMs;
+    const wchar_t* at = text;
+    unsigned long ms = 0;
+    return elk::boundedNumber(at, 0, kRetryWaitMs, &ms) && *at == L'\0' ? static_cast<DWORD>(ms) : kRetryWaitMs;
 }
 
 DWORD WINAPI retryThread(void* module) {

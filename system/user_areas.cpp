@@ -19,6 +19,8 @@ bool networkForm(const std::wstring& path, std::wstring& out) {
     DWORD info[DEP_DRIVE_INFO_COUNT] = {};
     if (dep_fsExtractDriveRoot(path.c_str(), root, info, DEP_DRIVE_INFO_COUNT) != 0) return false;
     if (info[0] != DRIVE_REMOTE || (info[1] & DEP_ROOT_SHARE)) return false;
+    // Positions reported by the OS layer are checked before they index anything.
+    if (info[2] + 2 > wcsnlen(root, DEP_ROOT_MAX)) return false;
     const wchar_t drive[3] = {root[info[2]], root[info[2] + 1], L'\0'};
     wchar_t remote[MAX_PATH];
     DWORD size = MAX_PATH;
